@@ -1,0 +1,1 @@
+#include "anim/AnimClasses.h"

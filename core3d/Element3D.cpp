@@ -1,0 +1,1 @@
+#include "core3d/Element3D.h"

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace rtl::faults {
+
+// Fault injection for the platform stand-ins: a test arms a named call ("os.timeBeginPeriod",
+// "rm.Frame.AddChild" ...) to fail with a chosen result code, so that the error path of every
+// caller can be exercised. Unarmed, a check costs one load and one branch.
+
+// The next `times` calls of `call` after `skip` successful ones return `code`.
+void Arm(std::string_view call, std::int32_t code, int skip = 0, int times = 1);
+// Disarms every call.
+void Reset();
+
+namespace detail {
+extern bool gAnyArmed;
+std::int32_t Take(std::string_view call);
+}  // namespace detail
+
+// The result code the stand-in must return for this call now: 0 means "run it for real".
+inline std::int32_t Check(std::string_view call) {
+  return detail::gAnyArmed ? detail::Take(call) : 0;
+}
+
+}  // namespace rtl::faults

@@ -1,0 +1,9 @@
+#include "platform/rtl/FloatGuard.h"
+
+namespace rtl {
+
+FloatExceptionGuard::FloatExceptionGuard() { feholdexcept(&FSaved); }
+
+FloatExceptionGuard::~FloatExceptionGuard() { fesetenv(&FSaved); }
+
+}  // namespace rtl
