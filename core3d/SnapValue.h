@@ -1,0 +1,5 @@
+#pragma once
+
+// Values exchanged with retained-mode frames come back with rounding dust; anything closer to 0
+// than 1e-6 (bounds excluded), and the all-ones bit pattern, is taken as 0. Other NaNs pass.
+float SnapValue(float v);
