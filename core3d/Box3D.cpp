@@ -24,11 +24,9 @@ void TBox3D::MakeEmpty() {
 
 void TBox3D::Include(const TBox3D& other) {
   for (int axis = 0; axis < 3; ++axis) {
-    float& min = Min.Coord(axis);
-    float& max = Max.Coord(axis);
-    const float otherMin = other.Min.GetCoord(axis);
-    const float otherMax = other.Max.GetCoord(axis);
-    if (min > otherMin) min = otherMin;
-    if (!(max >= otherMax)) max = otherMax;
+    float& min = Min.FXYZ[axis];
+    float& max = Max.FXYZ[axis];
+    if (min > other.Min.FXYZ[axis]) min = other.Min.FXYZ[axis];
+    if (!(max >= other.Max.FXYZ[axis])) max = other.Max.FXYZ[axis];
   }
 }

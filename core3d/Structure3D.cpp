@@ -21,9 +21,19 @@ TUpdateBracket::~TUpdateBracket() noexcept(false) {
 }
 
 int TStructure3D::AddElement(TElement3D* element) {
-  FElements.push_back(element);
+  if (FElementCount < kInlineElements) {
+    FInlineElements[FElementCount] = element;
+  } else {
+    if (FElementCount == kInlineElements) FMoreElements.assign(FInlineElements.begin(), FInlineElements.end());
+    FMoreElements.push_back(element);
+  }
   element->OnChange = TNotifyEvent::Bind<&TStructure3D::ElementChanged>(this);
-  return static_cast<int>(FElements.size()) - 1;
+  return static_cast<int>(FElementCount++);
+}
+
+std::span<TElement3D* const> TStructure3D::Elements() const {
+  if (FElementCount <= kInlineElements) return {FInlineElements.data(), FElementCount};
+  return FMoreElements;
 }
 
 void TStructure3D::ElementChanged(TElement3D*) {
@@ -42,18 +52,20 @@ void TStructure3D::EndUpdate() {
 void TStructure3D::Assign(const TElement3D& source) {
   TElement3D::Assign(source);
   const auto& other = rtl::CheckedCast<const TStructure3D>(source);
-  if (other.FElements.size() != FElements.size()) {
+  if (other.FElementCount != FElementCount) {
     throw rtl::Exception("Structure3D error: Differece elements assign failed");
   }
   TUpdateBracket bracket(*this);
-  for (std::size_t i = 0; i < FElements.size(); ++i) FElements[i]->Assign(*other.FElements[i]);
+  const auto mine = Elements();
+  const auto theirs = other.Elements();
+  for (std::size_t i = 0; i < mine.size(); ++i) mine[i]->Assign(*theirs[i]);
 }
 
 void TStructure3D::LoadFromStream(rtl::TStream& stream) {
   TUpdateBracket bracket(*this);
-  for (TElement3D* element : FElements) element->LoadFromStream(stream);
+  for (TElement3D* element : Elements()) element->LoadFromStream(stream);
 }
 
 void TStructure3D::SaveToStream(rtl::TStream& stream) {
-  for (TElement3D* element : FElements) element->SaveToStream(stream);
+  for (TElement3D* element : Elements()) element->SaveToStream(stream);
 }

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "core3d/Element3D.h"
@@ -28,7 +30,7 @@ class TStructure3D : public TElement3D {
   void LoadFromStream(rtl::TStream& stream) override;
   void SaveToStream(rtl::TStream& stream) override;
 
-  const std::vector<TElement3D*>& Elements() const { return FElements; }
+  std::span<TElement3D* const> Elements() const;
   bool Modified() const { return FModified; }
   std::int32_t UpdateCount() const { return FUpdateCount; }
 
@@ -36,7 +38,12 @@ class TStructure3D : public TElement3D {
   void ElementChanged(TElement3D* sender);
 
   bool FModified = false;
-  std::vector<TElement3D*> FElements;
+  // Structures register a handful of members: the first few are indexed without allocating, so
+  // building the many small values of a world costs no extra trip to the heap.
+  static constexpr std::size_t kInlineElements = 4;
+  std::array<TElement3D*, kInlineElements> FInlineElements{};
+  std::vector<TElement3D*> FMoreElements;  // all of them, once there are more than fit inline
+  std::size_t FElementCount = 0;
   std::int32_t FUpdateCount = 0;
 };
 

@@ -4,32 +4,26 @@
 #include "core3d/Stream3D.h"
 #include "platform/rtl/Cast.h"
 
-float& TVector3D::Coord(int index) {
-  rtl::CheckListIndex(index, 3);
-  return index == 0 ? FX : index == 1 ? FY : FZ;
-}
-
 float TVector3D::GetCoord(int index) const {
   rtl::CheckListIndex(index, 3);
-  const float coords[3] = {FX, FY, FZ};
-  return coords[index];
+  return FXYZ[index];
 }
 
 void TVector3D::SetCoord(int index, float v) {
-  float& coord = Coord(index);
-  if (coord == v) return;
-  coord = v;
+  rtl::CheckListIndex(index, 3);
+  if (FXYZ[index] == v) return;
+  FXYZ[index] = v;
   Changed();
 }
 
 void TVector3D::SetRaw(float x, float y, float z) {
-  FX = SnapValue(x);
-  FY = SnapValue(y);
-  FZ = SnapValue(z);
+  FXYZ[0] = SnapValue(x);
+  FXYZ[1] = SnapValue(y);
+  FXYZ[2] = SnapValue(z);
 }
 
 void TVector3D::SetXYZ(float x, float y, float z) {
-  if (x == FX && y == FY && z == FZ) return;
+  if (x == FXYZ[0] && y == FXYZ[1] && z == FXYZ[2]) return;
   SetRaw(x, y, z);
   Changed();
 }
@@ -37,7 +31,7 @@ void TVector3D::SetXYZ(float x, float y, float z) {
 void TVector3D::Assign(const TElement3D& source) {
   TElement3D::Assign(source);
   const auto& other = rtl::CheckedCast<const TVector3D>(source);
-  SetRaw(other.FX, other.FY, other.FZ);
+  SetRaw(other.FXYZ[0], other.FXYZ[1], other.FXYZ[2]);
   Changed();
 }
 
@@ -50,7 +44,5 @@ void TVector3D::LoadFromStream(rtl::TStream& stream) {
 }
 
 void TVector3D::SaveToStream(rtl::TStream& stream) {
-  WriteSingle(stream, FX);
-  WriteSingle(stream, FY);
-  WriteSingle(stream, FZ);
+  for (float coord : FXYZ) WriteSingle(stream, coord);
 }

@@ -13,17 +13,17 @@ class TVector3D : public TElement3D {
   float GetCoord(int index) const;
   // Stores the value as given (not snapped) and notifies when it differs.
   void SetCoord(int index, float v);
-  rm::Vector GetVector() const { return {FX, FY, FZ}; }
+  rm::Vector GetVector() const { return {FXYZ[0], FXYZ[1], FXYZ[2]}; }
   void SetVector(const rm::Vector& v) { SetXYZ(v.x, v.y, v.z); }
   // Stores snapped components without notifying.
   void SetRaw(float x, float y, float z);
   // Compares before snapping; stores snapped components and notifies once when any differed.
   void SetXYZ(float x, float y, float z);
-  void Subtract(float dx, float dy, float dz) { SetXYZ(FX - dx, FY - dy, FZ - dz); }
+  void Subtract(float dx, float dy, float dz) { SetXYZ(X() - dx, Y() - dy, Z() - dz); }
 
-  float X() const { return FX; }
-  float Y() const { return FY; }
-  float Z() const { return FZ; }
+  float X() const { return FXYZ[0]; }
+  float Y() const { return FXYZ[1]; }
+  float Z() const { return FXYZ[2]; }
 
   void Assign(const TElement3D& source) override;
   void LoadFromStream(rtl::TStream& stream) override;
@@ -32,9 +32,5 @@ class TVector3D : public TElement3D {
  private:
   friend class TBox3D;  // Include writes the corners directly, unsnapped and silent
 
-  float& Coord(int index);
-
-  float FX = 0.0f;
-  float FY = 0.0f;
-  float FZ = 0.0f;
+  float FXYZ[3] = {0.0f, 0.0f, 0.0f};
 };
