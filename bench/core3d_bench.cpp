@@ -25,16 +25,20 @@ class TVertexCollection : public TCollection3D {
   TVertexCollection() : TCollection3D(nullptr, "vertices") { SetItemClass(&ItemClassOf<TVertexItem>); }
 };
 
+rtl::TMemoryStream Saved(TElement3D& element) {
+  rtl::TMemoryStream stream;
+  element.SaveToStream(stream);
+  stream.SetPosition(0);
+  return stream;
+}
+
 rtl::TMemoryStream SavedBoxes(int count) {
   TListBox3D boxes;
   for (int i = 0; i < count; ++i) {
     const auto f = static_cast<float>(i);
     boxes.AddBox()->SetBox({{f, f, f}, {f + 1, f + 2, f + 3}});
   }
-  rtl::TMemoryStream stream;
-  boxes.SaveToStream(stream);
-  stream.SetPosition(0);
-  return stream;
+  return Saved(boxes);
 }
 
 rtl::TMemoryStream SavedVertices(int count) {
@@ -43,20 +47,22 @@ rtl::TMemoryStream SavedVertices(int count) {
     auto* item = static_cast<TVertexItem*>(collection.Add(collection.UniqueName("Vertex")));
     item->Vertex.Position.SetXYZ(static_cast<float>(i), 1, 2);
   }
-  rtl::TMemoryStream stream;
-  collection.SaveToStream(stream);
-  stream.SetPosition(0);
-  return stream;
+  return Saved(collection);
+}
+
+// Loads the same record into one element again and again.
+void LoadRepeatedly(benchmark::State& state, TElement3D& element, rtl::TMemoryStream& stream) {
+  for (auto _ : state) {
+    stream.SetPosition(0);
+    element.LoadFromStream(stream);
+  }
+  state.SetBytesProcessed(state.iterations() * stream.Size());
 }
 
 void BM_LoadBoxList(benchmark::State& state) {
   rtl::TMemoryStream stream = SavedBoxes(static_cast<int>(state.range(0)));
   TListBox3D boxes;
-  for (auto _ : state) {
-    stream.SetPosition(0);
-    boxes.LoadFromStream(stream);
-  }
-  state.SetBytesProcessed(state.iterations() * stream.Size());
+  LoadRepeatedly(state, boxes, stream);
 }
 BENCHMARK(BM_LoadBoxList)->Arg(100000);
 
@@ -76,11 +82,7 @@ BENCHMARK(BM_SaveBoxList)->Arg(100000);
 void BM_LoadNamedCollection(benchmark::State& state) {
   rtl::TMemoryStream stream = SavedVertices(static_cast<int>(state.range(0)));
   TVertexCollection collection;
-  for (auto _ : state) {
-    stream.SetPosition(0);
-    collection.LoadFromStream(stream);
-  }
-  state.SetBytesProcessed(state.iterations() * stream.Size());
+  LoadRepeatedly(state, collection, stream);
 }
 BENCHMARK(BM_LoadNamedCollection)->Arg(1000);
 

@@ -119,9 +119,9 @@ TEST(ElementFile, SavesTheClassNameThenTheRecordAndLoadsItBack) {
 TEST(ElementFile, RejectsAnotherClassAndBadHeaderLengthsBeforeReadingValues) {
   TempDir dir;
   const std::string file = dir.File("world.q3d");
+  WriteBytes(file, FramedVector("TVector3D"));
   TVector3D vector;
-  vector.SetXYZ(1, 2, 3);
-  vector.SaveToFile(file);
+  vector.LoadFromFile(file);
   TColor3D color;
   color.SetColor(0x12345678u);
   EXPECT_EQ(MessageOf([&] { color.LoadFromFile(file); }), "Element3D error: Infalid file format");
