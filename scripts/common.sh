@@ -9,7 +9,7 @@ Q3D_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 Q3D_PACKAGES=(
   g++ cmake ninja-build ccache pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  libopenal-dev
+  libopenal-dev libpng-dev
 )
 
 q3d_install_packages() {
