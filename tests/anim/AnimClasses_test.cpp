@@ -8,6 +8,9 @@
 #include <vector>
 
 #include "platform/rtl/Exceptions.h"
+#include "tests/support/Raises.h"
+
+using testing_support::MessageOf;
 
 namespace {
 
@@ -50,16 +53,6 @@ class TTestAnimation : public TKeyAnimation {
   static int IdOf(const TAnimationKey& key) { return dynamic_cast<const TTestKey&>(key).Id; }
   int FCreated = 0;
 };
-
-template <class Operation>
-std::string MessageOf(Operation&& operation) {
-  try {
-    operation();
-  } catch (const rtl::Exception& error) {
-    return error.what();
-  }
-  return "(nothing raised)";
-}
 
 TEST(KeyAnimationTest, LoopWrapsOverTheKeySpan) {
   TTestAnimation animation{0, 50, 320};

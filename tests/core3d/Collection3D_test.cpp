@@ -5,11 +5,13 @@
 #include "core3d/Reference3D.h"
 #include "core3d/Vector3D.h"
 #include "tests/support/ChangeCounter.h"
+#include "tests/support/ElementBytes.h"
 #include "tests/support/StreamBytes.h"
 
 using testing_support::ChangeCounter;
 using testing_support::Hex;
 using testing_support::StreamOf;
+using testing_support::Saved;
 using testing_support::ToHex;
 
 namespace {
@@ -51,12 +53,6 @@ class TMortalItem : public TItemCollection3D {
   using TItemCollection3D::TItemCollection3D;
   ~TMortalItem() override { gDeaths->push_back(Name()); }
 };
-
-std::vector<std::uint8_t> Saved(TElement3D& element) {
-  rtl::TMemoryStream stream;
-  element.SaveToStream(stream);
-  return stream.Bytes();
-}
 
 }  // namespace
 

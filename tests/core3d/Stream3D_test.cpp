@@ -13,11 +13,13 @@
 #include "core3d/ListBox3D.h"
 #include "core3d/Vector3D.h"
 #include "platform/rtl/FileStream.h"
+#include "tests/support/Raises.h"
 #include "tests/support/StreamBytes.h"
 
 using testing_support::Hex;
 using testing_support::StreamOf;
 using testing_support::TempDir;
+using testing_support::MessageOf;
 using testing_support::ToHex;
 
 namespace {
@@ -30,15 +32,6 @@ std::vector<std::uint8_t> FileBytes(const std::string& fileName) {
 void WriteBytes(const std::string& fileName, const std::vector<std::uint8_t>& bytes) {
   std::ofstream out(fileName, std::ios::binary);
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
-std::string MessageOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const std::exception& e) {
-    return e.what();
-  }
-  return "no error";
 }
 
 // A header of `length` bytes followed by a vector record.

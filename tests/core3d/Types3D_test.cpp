@@ -17,20 +17,16 @@
 #include "core3d/TopologyBox3D.h"
 #include "core3d/Vertex3D.h"
 #include "tests/support/ChangeCounter.h"
+#include "tests/support/ElementBytes.h"
 #include "tests/support/StreamBytes.h"
 
 using testing_support::ChangeCounter;
 using testing_support::Hex;
 using testing_support::StreamOf;
+using testing_support::Saved;
 using testing_support::ToHex;
 
 namespace {
-
-std::vector<std::uint8_t> Saved(TElement3D& element) {
-  rtl::TMemoryStream stream;
-  element.SaveToStream(stream);
-  return stream.Bytes();
-}
 
 void Load(TElement3D& element, const std::vector<std::uint8_t>& bytes) {
   auto stream = StreamOf(bytes);

@@ -1,0 +1,106 @@
+#include "platform/d3d/Texture.h"
+
+#include <algorithm>
+#include <cassert>
+
+namespace d3d {
+
+namespace {
+
+constexpr std::uint32_t kRgbMask = 0x00FFFFFFu;
+
+// A level's size: half the one above, rounded down, never below 1.
+int HalfSize(int size) { return std::max(1, size / 2); }
+
+std::size_t TexelCount(int width, int height) {
+  return static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+}
+
+// Sums of the channels of the texels in one box of the level above.
+struct BoxSum {
+  std::uint32_t channel[4] = {};  // b, g, r, a
+  std::uint32_t count = 0;
+  std::uint32_t keyed = 0;
+
+  void Add(std::uint32_t texel) {
+    for (int c = 0; c < 4; ++c) channel[c] += (texel >> (8 * c)) & 0xFFu;
+    ++count;
+  }
+
+  // The rounded mean of what was added.
+  std::uint32_t Mean() const {
+    std::uint32_t texel = 0;
+    for (int c = 0; c < 4; ++c) texel |= ((channel[c] + count / 2) / count) << (8 * c);
+    return texel;
+  }
+};
+
+// One texel of a smaller level: the mean of the box of texels it covers in the level above (2x2 for
+// even sizes; boxes of 2 or 3 where a size is odd, so that every texel above is used). With a colour
+// key, keyed texels stay out of the mean, and a box that is mostly keyed stays keyed: a decal keeps
+// its holes at a distance, and their colour never bleeds into its edges.
+std::uint32_t BoxFilter(const TextureLevel& above, int x0, int x1, int y0, int y1, bool keyed, std::uint32_t key) {
+  BoxSum sum;
+  for (int y = y0; y < y1; ++y) {
+    for (int x = x0; x < x1; ++x) {
+      const std::uint32_t texel = above.texels[static_cast<std::size_t>(y) * above.width + x];
+      if (keyed && (texel & kRgbMask) == key) {
+        ++sum.keyed;
+      } else {
+        sum.Add(texel);
+      }
+    }
+  }
+  if (sum.count == 0 || sum.keyed * 2 > sum.count + sum.keyed) return key;
+  return sum.Mean();
+}
+
+}  // namespace
+
+Texture::Texture(int width, int height, std::span<const std::uint32_t> texels)
+    : FWidth(std::max(1, width)), FHeight(std::max(1, height)) {
+  SetPixels(texels);
+}
+
+void Texture::SetPixels(std::span<const std::uint32_t> texels) {
+  assert(texels.size() >= TexelCount(FWidth, FHeight) && "Texture::SetPixels: too few texels for the size");
+  std::size_t total = 0;
+  for (int w = FWidth, h = FHeight;; w = HalfSize(w), h = HalfSize(h)) {
+    total += TexelCount(w, h);
+    if (w == 1 && h == 1) break;
+  }
+  FStorage.resize(total);
+  std::copy_n(texels.begin(), std::min(texels.size(), TexelCount(FWidth, FHeight)), FStorage.begin());
+  BuildLevels();
+}
+
+void Texture::SetColorKey(bool enabled, std::uint32_t keyColor) {
+  if (enabled == FColorKey && (keyColor & kRgbMask) == FKeyColor) return;
+  FColorKey = enabled;
+  FKeyColor = keyColor & kRgbMask;
+  BuildLevels();  // the smaller levels keep the key's holes
+}
+
+void Texture::BuildLevels() {
+  FLevels.clear();
+  FLevels.push_back({FWidth, FHeight, FStorage.data()});
+  std::size_t offset = TexelCount(FWidth, FHeight);
+  while (FLevels.back().width > 1 || FLevels.back().height > 1) {
+    const TextureLevel above = FLevels.back();
+    const int width = HalfSize(above.width);
+    const int height = HalfSize(above.height);
+    std::uint32_t* texels = FStorage.data() + offset;
+    for (int y = 0; y < height; ++y) {
+      const int y0 = y * above.height / height, y1 = (y + 1) * above.height / height;
+      for (int x = 0; x < width; ++x) {
+        const int x0 = x * above.width / width, x1 = (x + 1) * above.width / width;
+        texels[static_cast<std::size_t>(y) * width + x] = BoxFilter(above, x0, x1, y0, y1, FColorKey, FKeyColor);
+      }
+    }
+    FLevels.push_back({width, height, texels});
+    offset += TexelCount(width, height);
+  }
+  ++FVersion;
+}
+
+}  // namespace d3d

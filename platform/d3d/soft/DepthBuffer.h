@@ -1,0 +1,62 @@
+#pragma once
+
+// The depth buffer of four neighbouring pixels: depths 0..1 become integers of the buffer's width
+// (16 bits; 24 bits in the low bits of a 32-bit word; 32 bits, of which a float's precision fills
+// the top 31), compared less-or-equal against what is stored, and written where drawn. The per-pixel
+// calls are defined here so that the span shader inlines them.
+
+#include <cstdint>
+
+#include "platform/d3d/Types.h"
+#include "platform/d3d/soft/Memory.h"
+#include "platform/d3d/soft/PixelRows.h"
+#include "platform/d3d/soft/Simd.h"
+
+namespace d3d::soft {
+
+class DepthBuffer {
+ public:
+  void Bind(const DepthTarget& target);
+  bool Present() const { return FRows.pixels != nullptr; }
+  // The row the following Test and Store calls work on.
+  void SelectRow(int y) { FRows.SelectRow(y); }
+
+  // Depths 0..1 (clamped) as stored values.
+  U4 Quantise(F4 z) const { return AsUnsigned(ToInt(Clamp(z, 0.0f, 1.0f) * Splat(FScale))); }
+  // Lanes (of pixels x..x+count-1 of the selected row) whose depth is at or in front of the stored
+  // one. With a count of 4 all four pixels are read, and Store writes back those outside the mask.
+  I4 Test(int x, int count, U4 depth) const;
+  void Store(int x, int count, I4 mask, U4 depth);
+  void Prefetch(int left, int right, int y) const { FRows.Prefetch(left, right, y); }
+  // The far plane over a rectangle (already inside the target).
+  void Fill(int left, int top, int right, int bottom) { FRows.Fill(left, top, right, bottom, FFar); }
+
+ private:
+  PixelRows FRows;
+  float FScale = 65535.0f;
+  std::uint32_t FFar = 0xFFFFu;
+};
+
+inline I4 DepthBuffer::Test(int x, int count, U4 depth) const {
+  const std::uint8_t* p = FRows.Pixel(x);
+  U4 stored{};
+  if (count == 4) {
+    stored = LoadFour(p, FRows.bytes);
+  } else {
+    for (int lane = 0; lane < count; ++lane) stored[lane] = LoadPixel(p + lane * FRows.bytes, FRows.bytes);
+  }
+  return depth <= stored;
+}
+
+inline void DepthBuffer::Store(int x, int count, I4 mask, U4 depth) {
+  std::uint8_t* p = FRows.Pixel(x);
+  if (count == 4) {
+    StoreFour(p, FRows.bytes, mask, depth);
+  } else {
+    for (int lane = 0; lane < count; ++lane) {
+      if (mask[lane]) StorePixel(p + lane * FRows.bytes, FRows.bytes, depth[lane]);
+    }
+  }
+}
+
+}  // namespace d3d::soft

@@ -1,0 +1,158 @@
+#include "platform/d3d/soft/SpanShader.h"
+
+#include "platform/d3d/soft/Config.h"
+#include "platform/d3d/soft/Dither.h"
+
+namespace d3d::soft {
+
+namespace {
+
+constexpr float kInverse255 = 1.0f / 255.0f;
+
+Color4 Modulate(const Color4& texel, const Color4& diffuse) {
+  const F4 scale = Splat(kInverse255);
+  return {texel.r * diffuse.r * scale, texel.g * diffuse.g * scale, texel.b * diffuse.b * scale,
+          texel.a * diffuse.a * scale};
+}
+
+Color4 ClampColor(const Color4& color) {
+  return {Clamp(color.r, 0.0f, 255.0f), Clamp(color.g, 0.0f, 255.0f), Clamp(color.b, 0.0f, 255.0f),
+          Clamp(color.a, 0.0f, 255.0f)};
+}
+
+// Source-alpha blending over what the target holds.
+Color4 BlendOver(const Color4& source, const Color4& target) {
+  const F4 alpha = source.a * Splat(kInverse255);
+  return {target.r + (source.r - target.r) * alpha, target.g + (source.g - target.g) * alpha,
+          target.b + (source.b - target.b) * alpha, source.a};
+}
+
+I4 CompareLanes(Compare func, I4 value, I4 reference) {
+  switch (func) {
+    case Compare::Never: return SplatI(0);
+    case Compare::Less: return value < reference;
+    case Compare::Equal: return value == reference;
+    case Compare::LessEqual: return value <= reference;
+    case Compare::Greater: return value > reference;
+    case Compare::NotEqual: return value != reference;
+    case Compare::GreaterEqual: return value >= reference;
+    case Compare::Always: break;
+  }
+  return SplatI(-1);
+}
+
+}  // namespace
+
+void SpanShader::Bind(const DrawState& state, int clipRight, ColorBuffer& color, DepthBuffer& depth) {
+  FState = state;
+  FClipRight = clipRight;
+  FColor = &color;
+  FDepth = &depth;
+  FDepthTest = state.zTest && depth.Present();
+  FDepthWrite = state.zWrite && depth.Present();
+  FAlpha = state.blend || state.alphaTest;
+  if (state.texture != nullptr) {
+    FSampler.Bind(state.texture, state.filter, state.mipLodBias, FAlpha);
+    const auto width = static_cast<float>(FSampler.Width()), height = static_cast<float>(FSampler.Height());
+    FTextureSize = F4{width, height, width, height};
+  }
+  const U4 fog = {state.fogColor, state.fogColor, state.fogColor, state.fogColor};
+  FFogColor = Unpack(fog);
+}
+
+void SpanShader::Begin(const Gradients& gradients) {
+  FGradients = &gradients;
+  for (int i = 0; i < kInterpolantCount; ++i) {
+    FLaneOffsets[i] = kLaneIndex * gradients.dx[i];
+    FChunkStep[i] = Splat(gradients.dx[i] * static_cast<float>(ChunkPixels));
+  }
+  FLodUQVQ = F4{gradients.dx[kUQ], gradients.dx[kVQ], gradients.dy[kUQ], gradients.dy[kVQ]};
+  FLodQ = F4{gradients.dx[kQ], gradients.dx[kQ], gradients.dy[kQ], gradients.dy[kQ]};
+}
+
+// Everything a span calls is inlined into it: calls that pass the colours of four pixels through
+// memory would cost more than the work they do.
+[[gnu::flatten]] void SpanShader::Shade(int y, int left, int right) {
+  const Gradients& g = *FGradients;
+  const F4 stepsX = Splat(static_cast<float>(left - g.originX));
+  const F4 stepsY = Splat(static_cast<float>(y - g.originY));
+  Interpolated start;  // every interpolant at the span's first pixel, four at a time
+  for (int i = 0; i < kInterpolantCount; i += 4) {
+    const auto at = [&](const Interpolated& values) { return Load<F4>(reinterpret_cast<const std::uint8_t*>(&values[i])); };
+    d3d::soft::Store(reinterpret_cast<std::uint8_t*>(&start[i]), at(g.origin) + at(g.dx) * stepsX + at(g.dy) * stepsY);
+  }
+  Chunk first;
+  for (int i = 0; i < kInterpolantCount; ++i) first[i] = Splat(start[i]) + FLaneOffsets[i];
+  FLodX = left - LodRunPixels;
+  FColor->SelectRow(y);
+  if (FDepthTest || FDepthWrite) FDepth->SelectRow(y);
+  float index = 0.0f;
+  for (int x = left; x < right; x += ChunkPixels, index += 1.0f) {
+    ShadeChunk(x, y, std::min(ChunkPixels, right - x), ChunkValues{first, FChunkStep, Splat(index)});
+  }
+}
+
+void SpanShader::ShadeChunk(int x, int y, int count, const ChunkValues& values) {
+  I4 mask = kLaneIndexI < count;
+  // A chunk cut short by the end of its span still reads and writes whole runs of four (writing back
+  // what it does not draw) unless they would pass the clip rectangle: no branches per pixel.
+  if (x + ChunkPixels <= FClipRight) count = ChunkPixels;
+  U4 depth{};
+  if (FDepthTest || FDepthWrite) depth = FDepth->Quantise(values[kZ]);
+  if (FDepthTest) {
+    mask &= FDepth->Test(x, count, depth);
+    if (!AnyLane(mask)) return;
+  }
+  Color4 color{values[kR], values[kG], values[kB], FAlpha ? values[kA] : Splat(255.0f)};
+  if (FState.texture != nullptr) mask &= ApplyTexture(x, values, color);
+  SpecularAndFog(values, color);
+  if (FState.alphaTest) mask &= AlphaTest(color.a);
+  if (!AnyLane(mask)) return;
+  color = ClampColor(color);
+  if (FState.blend) color = BlendOver(color, FColor->Load(x, count));
+  FColor->Store(x, count, mask, color, FState.dither ? DitherThresholds(x, y) : kRoundingThresholds);
+  if (FDepthWrite) FDepth->Store(x, count, mask, depth);
+}
+
+I4 SpanShader::ApplyTexture(int x, const ChunkValues& values, Color4& color) {
+  const F4 w = Splat(1.0f) / values[kQ];
+  const F4 u = values[kUQ] * w, v = values[kVQ] * w;
+  if (FSampler.UsesLod() && x >= FLodX + LodRunPixels) {
+    FLod = Lod(u, v, w);
+    FLodX = x;
+  }
+  const Texels texels = FSampler.Sample(u, v, FLod);
+  color = Modulate(texels.color, color);
+  return texels.drawn;
+}
+
+// The level of detail at the chunk's first pixel, from the derivatives of u = UQ/Q and v = VQ/Q:
+// du/dx = (dUQ/dx - u dQ/dx) / Q, and likewise for v and for y; all four at once, in texels.
+float SpanShader::Lod(F4 u, F4 v, F4 w) const {
+  const F4 uv = {u[0], v[0], u[0], v[0]};
+  const F4 derivatives = (FLodUQVQ - uv * FLodQ) * (Splat(w[0]) * FTextureSize);
+  const F4 squares = derivatives * derivatives;
+  return MipLod(squares[0] + squares[1], squares[2] + squares[3]);
+}
+
+void SpanShader::SpecularAndFog(const ChunkValues& values, Color4& color) const {
+  if (FState.specular) {
+    const F4 full = Splat(255.0f);
+    color.r = Min(color.r + values[kSR], full);
+    color.g = Min(color.g + values[kSG], full);
+    color.b = Min(color.b + values[kSB], full);
+  }
+  if (FState.fog) {
+    const F4 f = values[kFog] * Splat(kInverse255);
+    color.r = FFogColor.r + (color.r - FFogColor.r) * f;
+    color.g = FFogColor.g + (color.g - FFogColor.g) * f;
+    color.b = FFogColor.b + (color.b - FFogColor.b) * f;
+  }
+}
+
+I4 SpanShader::AlphaTest(F4 alpha) const {
+  const I4 rounded = ToInt(Clamp(alpha, 0.0f, 255.0f) + Splat(0.5f));
+  return CompareLanes(FState.alphaFunc, rounded, SplatI(FState.alphaRef));
+}
+
+}  // namespace d3d::soft

@@ -1,0 +1,72 @@
+#pragma once
+
+// The pixel pipeline, four pixels of a span at a time: depth test, texel fetch and modulation by
+// the diffuse colour, specular add, fog, colour key and alpha test, source-alpha blending, then the
+// writes of colour (dithered when asked) and depth.
+
+#include <array>
+
+#include "platform/d3d/Types.h"
+#include "platform/d3d/soft/ColorBuffer.h"
+#include "platform/d3d/soft/DepthBuffer.h"
+#include "platform/d3d/soft/Interpolants.h"
+#include "platform/d3d/soft/Sampler.h"
+
+namespace d3d::soft {
+
+class SpanShader {
+ public:
+  // The state of a batch; the buffers stay the device's. Pixels from `clipRight` on are never touched.
+  void Bind(const DrawState& state, int clipRight, ColorBuffer& color, DepthBuffer& depth);
+  // The planes of the next primitive.
+  void Begin(const Gradients& gradients);
+  // Pixels left..right-1 of row y (already inside the clip rectangle).
+  void Shade(int y, int left, int right);
+  // Starts fetching the target memory of a span that comes soon (the next row's), so that its
+  // pixels need not wait for it: each row of a large target lies in pages of its own, where the
+  // processor's own prefetching does not reach in time.
+  void Prefetch(int y, int left, int right) const {
+    FColor->Prefetch(left, right, y);
+    if (FDepthTest) FDepth->Prefetch(left, right, y);
+  }
+
+ private:
+  using Chunk = std::array<F4, kInterpolantCount>;
+
+  // The interpolants of one chunk: the span's first chunk stepped on `index` chunks, each worked
+  // out only when asked for (a chunk that fails the depth test needs its depth alone).
+  struct ChunkValues {
+    const Chunk& first;
+    const Chunk& step;
+    F4 index;
+    F4 operator[](int i) const { return first[i] + step[i] * index; }
+  };
+
+  void ShadeChunk(int x, int y, int count, const ChunkValues& values);
+  // Modulates the colour by the texels; returns the lanes the colour key leaves.
+  I4 ApplyTexture(int x, const ChunkValues& values, Color4& color);
+  float Lod(F4 u, F4 v, F4 w) const;
+  void SpecularAndFog(const ChunkValues& values, Color4& color) const;
+  I4 AlphaTest(F4 alpha) const;
+
+  DrawState FState;
+  int FClipRight = 0;
+  ColorBuffer* FColor = nullptr;
+  DepthBuffer* FDepth = nullptr;
+  bool FDepthTest = false, FDepthWrite = false;
+  bool FAlpha = false;  // whether anything looks at alpha (blending, alpha test)
+  Sampler FSampler;
+  Color4 FFogColor{};
+  const Gradients* FGradients = nullptr;
+  Chunk FLaneOffsets{};  // dx times the lane index
+  Chunk FChunkStep{};    // dx times four
+  // For the level of detail: the derivatives of UQ and VQ along x and y, those of Q beside them, and
+  // the texture's size.
+  F4 FLodUQVQ{}, FLodQ{}, FTextureSize{};
+  // The level of detail last worked out on this span, and the pixel it was worked out at (the span
+  // start minus LodRunPixels: none yet).
+  float FLod = 0.0f;
+  int FLodX = 0;
+};
+
+}  // namespace d3d::soft

@@ -1,0 +1,81 @@
+#include "platform/rm/Device.h"
+
+#include "platform/rtl/Faults.h"
+
+namespace rm {
+
+Device::Device(std::unique_ptr<d3d::Device> device, dd::Surface* target, bool mono)
+    : FDevice(std::move(device)), FTarget(target), FMono(mono) {}
+
+std::int32_t Device::SetQuality(std::uint32_t quality) {
+  if (const auto code = rtl::faults::Check("rm.Device.SetQuality")) return code;
+  FQuality = quality;
+  return D3DRM_OK;
+}
+
+std::int32_t Device::SetTextureQuality(std::uint32_t quality) {
+  if (const auto code = rtl::faults::Check("rm.Device.SetTextureQuality")) return code;
+  if (quality > D3DRMTEXTURE_LINEARMIPLINEAR) return D3DRMERR_BADVALUE;
+  FTextureQuality = quality;
+  return D3DRM_OK;
+}
+
+std::int32_t Device::SetDither(bool dither) {
+  if (const auto code = rtl::faults::Check("rm.Device.SetDither")) return code;
+  FDither = dither;
+  return D3DRM_OK;
+}
+
+std::int32_t Device::SetShades(int shades) {
+  if (const auto code = rtl::faults::Check("rm.Device.SetShades")) return code;
+  if (shades < 1) return D3DRMERR_BADVALUE;
+  FShades = shades;
+  return D3DRM_OK;
+}
+
+std::int32_t Device::SetRenderMode(std::uint32_t mode) {
+  if (const auto code = rtl::faults::Check("rm.Device.SetRenderMode")) return code;
+  FRenderMode = mode;
+  return D3DRM_OK;
+}
+
+std::int32_t Device::SetBufferCount(int count) {
+  if (const auto code = rtl::faults::Check("rm.Device.SetBufferCount")) return code;
+  if (count < 1) return D3DRMERR_BADVALUE;
+  FBufferCount = count;
+  return D3DRM_OK;
+}
+
+std::int32_t Device::Update() { return rtl::faults::Check("rm.Device.Update"); }
+
+std::int32_t Device::Bind(bool* hasDepth) {
+  dd::SurfaceDesc desc;
+  std::uint8_t* pixels = nullptr;
+  if (const auto code = FTarget->Lock(nullptr, &desc, &pixels)) return code;
+  d3d::ColorTarget color{pixels, desc.pitch, desc.width, desc.height, desc.format, nullptr};
+  rtl::Ref<dd::Palette> palette;
+  if (FTarget->GetPalette(&palette) == dd::DD_OK) color.palette = palette->Colors().data();
+  d3d::DepthTarget depth;
+  FDepth.Reset();
+  if (FTarget->GetAttachedSurface(dd::DDSCAPS_ZBUFFER, &FDepth) == dd::DD_OK) {
+    dd::SurfaceDesc depthDesc;
+    if (const auto code = FDepth->Lock(nullptr, &depthDesc, &depth.pixels)) {
+      FTarget->Unlock();
+      FDepth.Reset();
+      return code;
+    }
+    depth.pitch = depthDesc.pitch;
+    depth.bits = depthDesc.zBufferBitDepth;
+  }
+  FDevice->SetTargets(color, depth);
+  *hasDepth = depth.pixels != nullptr;
+  return D3DRM_OK;
+}
+
+void Device::Unbind() {
+  if (FDepth) FDepth->Unlock();
+  FDepth.Reset();
+  FTarget->Unlock();
+}
+
+}  // namespace rm

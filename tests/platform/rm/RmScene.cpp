@@ -1,0 +1,187 @@
+#include "tests/platform/rm/RmScene.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+namespace rm_testing {
+
+namespace {
+
+void Check(std::int32_t result, const char* what) {
+  if (result != 0) throw std::runtime_error(std::string(what) + " failed with " + std::to_string(result));
+}
+
+// A 3-3-2 palette: every colour reachable, so 8-bit pictures stay recognisable.
+std::vector<dd::PaletteEntry> TestPalette() {
+  std::vector<dd::PaletteEntry> entries(256);
+  for (int i = 0; i < 256; ++i) {
+    entries[i] = {static_cast<std::uint8_t>((i >> 5) * 255 / 7), static_cast<std::uint8_t>(((i >> 2) & 7) * 255 / 7),
+                  static_cast<std::uint8_t>((i & 3) * 255 / 3), 0};
+  }
+  return entries;
+}
+
+std::uint32_t Widen565(std::uint32_t p) {
+  const std::uint32_t r = (p >> 11) & 31, g = (p >> 5) & 63, b = p & 31;
+  return 0xFF000000u | ((r << 3 | r >> 2) << 16) | ((g << 2 | g >> 4) << 8) | (b << 3 | b >> 2);
+}
+
+struct Face {
+  rm::Vector normal, right, up;
+};
+
+// Each face's right × up points into the cube, so its corners run clockwise seen from outside.
+constexpr Face kCubeFaces[6] = {
+    {{0, 0, -1}, {1, 0, 0}, {0, 1, 0}},  {{0, 0, 1}, {-1, 0, 0}, {0, 1, 0}}, {{1, 0, 0}, {0, 0, 1}, {0, 1, 0}},
+    {{-1, 0, 0}, {0, 0, -1}, {0, 1, 0}}, {{0, 1, 0}, {1, 0, 0}, {0, 0, 1}},  {{0, -1, 0}, {1, 0, 0}, {0, 0, -1}},
+};
+
+}  // namespace
+
+RmScene::RmScene(int width, int height, d3d::PixelFormat format, int depthBits,
+                 const std::array<std::uint8_t, 16>& driver)
+    : Width(width), Height(height) {
+  Check(dd::DirectDrawCreate(nullptr, &DirectDraw), "DirectDrawCreate");
+  dd::SurfaceDesc desc;
+  desc.caps = dd::DDSCAPS_OFFSCREENPLAIN | dd::DDSCAPS_3DDEVICE | dd::DDSCAPS_SYSTEMMEMORY;
+  desc.width = width;
+  desc.height = height;
+  desc.format = format;
+  Check(DirectDraw->CreateSurface(desc, &Target), "CreateSurface");
+  if (depthBits != 0) {
+    dd::SurfaceDesc depth;
+    depth.caps = dd::DDSCAPS_ZBUFFER | dd::DDSCAPS_SYSTEMMEMORY;
+    depth.width = width;
+    depth.height = height;
+    depth.zBufferBitDepth = depthBits;
+    Check(DirectDraw->CreateSurface(depth, &Depth), "CreateSurface depth");
+    Check(Target->AddAttachedSurface(Depth.Get()), "AddAttachedSurface");
+  }
+  if (format == d3d::PixelFormat::Palette8) {
+    const auto entries = TestPalette();
+    Check(DirectDraw->CreatePalette(entries, &Palette), "CreatePalette");
+    Check(Target->SetPalette(Palette.Get()), "SetPalette");
+  }
+  rtl::Ref<dd::Direct3D> direct3D;
+  Check(DirectDraw->QueryDirect3D(&direct3D), "QueryDirect3D");
+  std::unique_ptr<d3d::Device> d3dDevice;
+  Check(direct3D->CreateDevice(driver, Target.Get(), &d3dDevice), "CreateDevice");
+  Check(rm::Direct3DRMCreate(&Root), "Direct3DRMCreate");
+  Check(Root->CreateDeviceFromD3D(std::move(d3dDevice), Target.Get(), driver == dd::kRampDeviceGuid, &Device),
+        "CreateDeviceFromD3D");
+  Check(Root->CreateFrame(nullptr, &Scene), "CreateFrame scene");
+  Check(Root->CreateFrame(Scene.Get(), &Camera), "CreateFrame camera");
+  Check(Root->CreateViewport(Device.Get(), Camera.Get(), 0, 0, width, height, &Viewport), "CreateViewport");
+}
+
+testing_support::Picture RmScene::Render() {
+  Check(Viewport->Clear(), "Clear");
+  Check(Viewport->Render(Scene.Get()), "Render");
+  return Capture();
+}
+
+testing_support::Picture RmScene::Capture() {
+  testing_support::Picture picture{Width, Height, std::vector<std::uint32_t>(static_cast<std::size_t>(Width) * Height)};
+  const std::uint8_t* pixels = Target->Pixels();
+  const d3d::PixelFormat format = Target->Desc().format;
+  for (int y = 0; y < Height; ++y) {
+    const std::uint8_t* row = pixels + static_cast<std::size_t>(y) * Target->Pitch();
+    for (int x = 0; x < Width; ++x) {
+      std::uint32_t argb = 0;
+      switch (format) {
+        case d3d::PixelFormat::Palette8: argb = 0xFF000000u | Palette->Colors()[row[x]]; break;
+        case d3d::PixelFormat::RGB565: argb = Widen565(row[2 * x] | row[2 * x + 1] << 8); break;
+        case d3d::PixelFormat::RGB888:
+          argb = 0xFF000000u | std::uint32_t{row[3 * x + 2]} << 16 | std::uint32_t{row[3 * x + 1]} << 8 | row[3 * x];
+          break;
+        case d3d::PixelFormat::XRGB8888:
+          argb = 0xFF000000u | std::uint32_t{row[4 * x + 2]} << 16 | std::uint32_t{row[4 * x + 1]} << 8 | row[4 * x];
+          break;
+      }
+      picture.Pixels[static_cast<std::size_t>(y) * Width + x] = argb;
+    }
+  }
+  return picture;
+}
+
+rtl::Ref<rm::Frame> RmScene::AddFrame(rm::Frame* parent) {
+  rtl::Ref<rm::Frame> frame;
+  Check(Root->CreateFrame(parent != nullptr ? parent : Scene.Get(), &frame), "CreateFrame");
+  return frame;
+}
+
+rtl::Ref<rm::Mesh> RmScene::Cube(float half, std::uint32_t color) {
+  std::vector<rm::MeshVertex> vertices;
+  std::vector<std::uint32_t> faces;
+  for (const Face& f : kCubeFaces) {
+    const auto base = static_cast<std::uint32_t>(vertices.size());
+    const float corners[4][4] = {{-1, 1, 0, 0}, {1, 1, 1, 0}, {1, -1, 1, 1}, {-1, -1, 0, 1}};
+    for (const auto& c : corners) {
+      const rm::Vector p = (f.normal + f.right * c[0] + f.up * c[1]) * half;
+      vertices.push_back({p, f.normal, c[2], c[3], 0xFFFFFFFFu});
+    }
+    faces.insert(faces.end(), {base, base + 1, base + 2, base + 3});
+  }
+  rtl::Ref<rm::Mesh> mesh;
+  Check(Root->CreateMesh(&mesh), "CreateMesh");
+  rm::GroupIndex group;
+  Check(mesh->AddGroup(static_cast<int>(vertices.size()), 6, 4, faces, &group), "AddGroup");
+  Check(mesh->SetVertices(group, 0, vertices), "SetVertices");
+  Check(mesh->SetGroupColor(group, color), "SetGroupColor");
+  return mesh;
+}
+
+rtl::Ref<rm::Mesh> RmScene::Ground(float half, int cells, std::uint32_t color, float repeat) {
+  std::vector<rm::MeshVertex> vertices;
+  std::vector<std::uint32_t> faces;
+  const int side = cells + 1;
+  for (int j = 0; j < side; ++j) {
+    for (int i = 0; i < side; ++i) {
+      const float u = static_cast<float>(i) / cells, v = static_cast<float>(j) / cells;
+      vertices.push_back({{-half + 2 * half * u, 0, half - 2 * half * v}, {0, 1, 0}, u * repeat, v * repeat, 0xFFFFFFFFu});
+    }
+  }
+  for (int j = 0; j < cells; ++j) {
+    for (int i = 0; i < cells; ++i) {
+      const auto at = static_cast<std::uint32_t>(j * side + i);
+      faces.insert(faces.end(), {at, at + 1, at + 1 + static_cast<std::uint32_t>(side), at + static_cast<std::uint32_t>(side)});
+    }
+  }
+  rtl::Ref<rm::Mesh> mesh;
+  Check(Root->CreateMesh(&mesh), "CreateMesh");
+  rm::GroupIndex group;
+  Check(mesh->AddGroup(static_cast<int>(vertices.size()), cells * cells, 4, faces, &group), "AddGroup");
+  Check(mesh->SetVertices(group, 0, vertices), "SetVertices");
+  Check(mesh->SetGroupColor(group, color), "SetGroupColor");
+  return mesh;
+}
+
+rtl::Ref<rm::Texture> RmScene::Checker(int size, int square, std::uint32_t a, std::uint32_t b) {
+  auto& pixels = TexturePixels.emplace_back(static_cast<std::size_t>(size) * size);
+  for (int y = 0; y < size; ++y) {
+    for (int x = 0; x < size; ++x) pixels[static_cast<std::size_t>(y) * size + x] = ((x / square + y / square) % 2) ? b : a;
+  }
+  rm::Image image;
+  image.width = image.height = size;
+  image.depth = 32;
+  image.rgb = true;
+  image.bytesPerLine = size * 4;
+  image.buffer1 = pixels.data();
+  image.redMask = 0x00FF0000u;
+  image.greenMask = 0x0000FF00u;
+  image.blueMask = 0x000000FFu;
+  image.alphaMask = 0xFF000000u;
+  rtl::Ref<rm::Texture> texture;
+  Check(Root->CreateTexture(image, &texture), "CreateTexture");
+  return texture;
+}
+
+rtl::Ref<rm::Light> RmScene::AddLight(rm::Frame* frame, rm::LightType type, float r, float g, float b) {
+  rtl::Ref<rm::Light> light;
+  Check(Root->CreateLightRGB(type, r, g, b, &light), "CreateLightRGB");
+  Check(frame->AddLight(light.Get()), "AddLight");
+  return light;
+}
+
+}  // namespace rm_testing
