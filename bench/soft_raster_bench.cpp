@@ -200,7 +200,6 @@ d3d::Texture MakeTexture(int size, std::uint32_t seed) {
   return d3d::Texture(size, size, texels);
 }
 
-
 void SoftRasterFrame(benchmark::State& state, int width, int height, d3d::PixelFormat format) {
   const Scene scene = MakeScene(width, height);
   const d3d::Texture ground = MakeTexture(128, 1), stone = MakeTexture(64, 2);

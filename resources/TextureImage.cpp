@@ -247,7 +247,7 @@ rm::Image DescribeTexture(int width, int height, const TTextureFormat& format) {
   return image;
 }
 
-void ConvertTexture(const TImage& source, const TTextureSettings& settings, int options, TImage* texture,
+bool ConvertTexture(const TImage& source, const TTextureSettings& settings, int options, TImage* texture,
                     std::uint32_t* keyColor) {
   const int depth = source.Desc.depth;
   if (depth != 8 && depth != 24 && depth != 32) {
@@ -275,5 +275,5 @@ void ConvertTexture(const TImage& source, const TTextureSettings& settings, int 
   } else if (const PixelFormula formula = FormulaFor(depth, format)) {
     ConvertDirect(source, formula, flip, texture);
   }
-  if ((options & coTransparency) != 0) DetectKeyColor(source, format.Depth, keyColor);
+  return (options & coTransparency) != 0 && DetectKeyColor(source, format.Depth, keyColor);
 }

@@ -66,9 +66,9 @@ int ChooseHalving(int width, int height, const TTextureSettings& settings);
 TTextureFormat ChooseFormat(const rm::Image& source, const TTextureSettings& settings, int* options);
 // A descriptor of all zeros but size, depth, aspect, bytes per line, rgb flag, palette size and masks.
 rm::Image DescribeTexture(int width, int height, const TTextureFormat& format);
-// Converts `source` into `texture` (descriptor and buffers). Returns the detected key colour in
-// *keyColor (0xAARRGGBB) when options still ask for transparency; leaves it untouched otherwise.
+// Converts `source` into `texture` (descriptor and buffers). When options still ask for
+// transparency and a key colour is found, stores it in *keyColor (0xAARRGGBB) and returns true.
 // Raises "Texture3D: convert failed depth=N" for source depths other than 8, 24 and 32, and
 // "Texture convert error!" when the texture would be larger than the source.
-void ConvertTexture(const TImage& source, const TTextureSettings& settings, int options, TImage* texture,
+bool ConvertTexture(const TImage& source, const TTextureSettings& settings, int options, TImage* texture,
                     std::uint32_t* keyColor);

@@ -22,7 +22,9 @@ U4 ColorBuffer::PaletteIndices(const Color4& color, F4 thresholds) const {
 
 void ColorBuffer::Fill(int left, int top, int right, int bottom, std::uint32_t color) {
   const U4 solid = {color, color, color, color};
-  const std::uint32_t word = Encode(Unpack(solid | 0xFF000000u), kRoundingThresholds)[0];
+  // A palettised target gets the exact nearest entry, not the table's quantised answer.
+  const std::uint32_t word = FTarget.format == PixelFormat::Palette8 ? InversePalette::Nearest(FTarget.palette, color)
+                                                                      : Encode(Unpack(solid | 0xFF000000u), kRoundingThresholds)[0];
   FRows.Fill(left, top, right, bottom, word);
 }
 

@@ -24,23 +24,22 @@ void SoftDevice::UpdatePalette() {
   if (FTarget.format == PixelFormat::Palette8 && FTarget.palette != nullptr) FPalette.Update(FTarget.palette);
 }
 
+// A palettised target without its palette has no colours to draw with.
+bool SoftDevice::HasTarget() const {
+  return FTarget.pixels != nullptr && (FTarget.format != PixelFormat::Palette8 || FTarget.palette != nullptr);
+}
+
 void SoftDevice::Clear(int left, int top, int right, int bottom, std::uint32_t color, bool depth) {
-  if (FTarget.pixels == nullptr) return;
-  UpdatePalette();
+  if (!HasTarget()) return;
   const ClipRect rect = Intersect({left, top, right, bottom}, TargetRect(FTarget));
   if (rect.Empty()) return;
-  if (FTarget.format == PixelFormat::Palette8) {
-    // The exact nearest entry, not the table's quantised answer.
-    color = FTarget.palette[InversePalette::Nearest(FTarget.palette, color)];
-  }
   FColor.Fill(rect.left, rect.top, rect.right, rect.bottom, color);
   if (depth && FDepth.Present()) FDepth.Fill(rect.left, rect.top, rect.right, rect.bottom);
 }
 
 void SoftDevice::DrawTriangles(const DrawState& state, std::span<const TLVertex> vertices,
                                std::span<const std::uint32_t> indices) {
-  if (FTarget.pixels == nullptr) return;
-  if (FTarget.format == PixelFormat::Palette8 && FTarget.palette == nullptr) return;
+  if (!HasTarget()) return;
   UpdatePalette();
   const ClipRect clip =
       Intersect({state.clipLeft, state.clipTop, state.clipRight, state.clipBottom}, TargetRect(FTarget));

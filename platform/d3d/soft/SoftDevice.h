@@ -30,6 +30,7 @@ class SoftDevice : public Device {
                      std::span<const std::uint32_t> indices) override;
 
  private:
+  bool HasTarget() const;
   void UpdatePalette();
   void DrawFace(const DrawState& state, const ClipRect& clip, const TLVertex* (&face)[3]);
 

@@ -20,13 +20,6 @@ Color4 ClampColor(const Color4& color) {
           Clamp(color.a, 0.0f, 255.0f)};
 }
 
-// Source-alpha blending over what the target holds.
-Color4 BlendOver(const Color4& source, const Color4& target) {
-  const F4 alpha = source.a * Splat(kInverse255);
-  return {target.r + (source.r - target.r) * alpha, target.g + (source.g - target.g) * alpha,
-          target.b + (source.b - target.b) * alpha, source.a};
-}
-
 I4 CompareLanes(Compare func, I4 value, I4 reference) {
   switch (func) {
     case Compare::Never: return SplatI(0);
@@ -109,7 +102,7 @@ void SpanShader::ShadeChunk(int x, int y, int count, const ChunkValues& values) 
   if (FState.alphaTest) mask &= AlphaTest(color.a);
   if (!AnyLane(mask)) return;
   color = ClampColor(color);
-  if (FState.blend) color = BlendOver(color, FColor->Load(x, count));
+  if (FState.blend) color = LerpRgb(FColor->Load(x, count), color, color.a * Splat(kInverse255));  // source alpha
   FColor->Store(x, count, mask, color, FState.dither ? DitherThresholds(x, y) : kRoundingThresholds);
   if (FDepthWrite) FDepth->Store(x, count, mask, depth);
 }
@@ -143,10 +136,9 @@ void SpanShader::SpecularAndFog(const ChunkValues& values, Color4& color) const 
     color.b = Min(color.b + values[kSB], full);
   }
   if (FState.fog) {
-    const F4 f = values[kFog] * Splat(kInverse255);
-    color.r = FFogColor.r + (color.r - FFogColor.r) * f;
-    color.g = FFogColor.g + (color.g - FFogColor.g) * f;
-    color.b = FFogColor.b + (color.b - FFogColor.b) * f;
+    const F4 alpha = color.a;
+    color = LerpRgb(FFogColor, color, values[kFog] * Splat(kInverse255));
+    color.a = alpha;
   }
 }
 

@@ -1,7 +1,6 @@
 #include "platform/d3d/soft/TriangleRasterizer.h"
 
 #include <algorithm>
-#include <optional>
 
 #include "platform/d3d/soft/EdgeWalker.h"
 #include "platform/d3d/soft/FixedPoint.h"

@@ -377,6 +377,17 @@ TEST(SoftPictures, PalettisedTargetUsesTheNearestEntries) {
   EXPECT_EQ(target.RawAt(127, 31), 1u);
 }
 
+TEST(SoftPictures, ClearOfAPalettisedTargetFindsTheExactEntry) {
+  // Two entries within one cell of the inverse table: drawing may take either, a clear takes the
+  // exact one.
+  SoftTarget target(8, 8, PixelFormat::Palette8);
+  target.Palette[1] = 0x101010u;
+  target.Palette[2] = 0x131313u;
+  target.Bind();
+  target.ClearAll(0x131313u);
+  EXPECT_EQ(target.RawAt(3, 3), 2u);
+}
+
 TEST(SoftPictures, TwentyFourBitTargetHoldsTheSamePictureAsThirtyTwo) {
   SoftTarget wide(64, 64, PixelFormat::XRGB8888, 24), packed(64, 64, PixelFormat::RGB888, 24);
   for (SoftTarget* target : {&wide, &packed}) {

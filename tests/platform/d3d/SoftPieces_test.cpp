@@ -111,9 +111,13 @@ TEST(Soft565, PacksWithRoundingAndUnpacksByReplication) {
 
 TEST(Soft565, DitherNeverLeavesTheChannelRange) {
   for (int y = 0; y < 4; ++y) {
-    for (int x = 0; x < 4; x += 4) {
-      EXPECT_EQ(Pack565(Channels(255, 255, 255), DitherThresholds(x, y))[3], 0xFFFFu);
-      EXPECT_EQ(Pack565(Channels(0, 0, 0), DitherThresholds(x, y))[3], 0u);
+    for (int x = 0; x < 4; ++x) {
+      const U4 white = Pack565(Channels(255, 255, 255), DitherThresholds(x, y));
+      const U4 black = Pack565(Channels(0, 0, 0), DitherThresholds(x, y));
+      for (int lane = 0; lane < 4; ++lane) {
+        EXPECT_EQ(white[lane], 0xFFFFu);
+        EXPECT_EQ(black[lane], 0u);
+      }
     }
   }
 }

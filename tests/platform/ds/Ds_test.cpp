@@ -338,7 +338,9 @@ TEST_F(DsTest, PitchFollowsFrequencyAndDopplerAtTheSpeedOfSoundOfTheDistanceFact
     }
     ASSERT_EQ(buffer.Play(0, 0, ds::kPlayLooping), ds::kOk);
     const Wave wave = session.Listen(150);
-    EXPECT_NEAR(wave.Pitch() / kToneHz, c.Ratio, 0.03)
+    // Wide enough for a loop seam or a late mix period on a busy machine, narrow enough to tell
+    // every case from its neighbours (the nearest ratios differ by 0.11).
+    EXPECT_NEAR(wave.Pitch() / kToneHz, c.Ratio, 0.05)
         << c.Frequency << " Hz, approaching at " << c.Approach << ", heard " << wave.AudibleFrames() << " frames";
   }
 }
