@@ -8,18 +8,30 @@
 namespace {
 
 // Names held in the 1251 code page, as the world files store them.
-const char* const kMotionsName = "\xC4\xE2\xE8\xE6\xE5\xED\xE8\xFF";                             // Движения
-const char* const kTextureMotionName = "\xC0\xED\xE8\xEC\xE0\xF6\xE8\xFF \xF2\xE5\xEA\xF1\xF2\xF3\xF0\xFB";  // Анимация текстуры
+const char* const kMotionsName = "\xC4\xE2\xE8\xE6\xE5\xED\xE8\xFF";  // Движения
+const char* const kTextureMotionName =
+    "\xC0\xED\xE8\xEC\xE0\xF6\xE8\xFF \xF2\xE5\xEA\xF1\xF2\xF3\xF0\xFB";  // Анимация текстуры
 
 constexpr int kDescriptorFields = 15;
 
 // The 60-byte descriptor as fifteen little-endian 32-bit fields; the pointer fields are written as
 // 0 and ignored on reading.
 void WriteDescriptor(rtl::TStream& stream, const rm::Image& d) {
-  const std::int32_t fields[kDescriptorFields] = {
-      d.width, d.height, d.aspectX, d.aspectY, d.depth, d.rgb ? 1 : 0, d.bytesPerLine, 0, 0,
-      static_cast<std::int32_t>(d.redMask), static_cast<std::int32_t>(d.greenMask),
-      static_cast<std::int32_t>(d.blueMask), static_cast<std::int32_t>(d.alphaMask), d.paletteSize, 0};
+  const std::int32_t fields[kDescriptorFields] = {d.width,
+                                                  d.height,
+                                                  d.aspectX,
+                                                  d.aspectY,
+                                                  d.depth,
+                                                  d.rgb ? 1 : 0,
+                                                  d.bytesPerLine,
+                                                  0,
+                                                  0,
+                                                  static_cast<std::int32_t>(d.redMask),
+                                                  static_cast<std::int32_t>(d.greenMask),
+                                                  static_cast<std::int32_t>(d.blueMask),
+                                                  static_cast<std::int32_t>(d.alphaMask),
+                                                  d.paletteSize,
+                                                  0};
   for (std::int32_t field : fields) WriteInteger(stream, field);
 }
 

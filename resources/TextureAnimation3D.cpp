@@ -70,9 +70,9 @@ void TTextureAnimation3D::Update() {
   const auto& key = static_cast<const TTextureKey3D&>(*GetKey(static_cast<int>(index)));
   TImage& picture = FTexture->Image();
   // A key read from a file may be smaller than the picture: copy no more than both hold.
-  const std::size_t bytes = std::min({picture.PixelBytes(),
-                                      static_cast<std::size_t>(picture.Desc.height) * picture.Desc.bytesPerLine,
-                                      static_cast<std::size_t>(key.Height()) * key.BytesPerLine()});
+  const std::size_t bytes =
+      std::min({picture.PixelBytes(), static_cast<std::size_t>(picture.Desc.height) * picture.Desc.bytesPerLine,
+                static_cast<std::size_t>(key.Height()) * key.BytesPerLine()});
   std::memcpy(picture.Pixels(), key.Pixels(), bytes);
   CheckResult(FTexture->GetDXTexture()->Changed(true, false), "Texture3D error: Changed failed");
 }

@@ -34,7 +34,9 @@ std::uint32_t Keep(Bgra p) { return Pack(p.b, p.g, p.r, p.a); }
 std::uint32_t AlphaTo1555(Bgra p) { return std::uint32_t(p.a != 0) << 15 | To555(p); }
 std::uint32_t AlphaTo4444(Bgra p) { return To4444(p, p.a >> 4); }
 // Sources without alpha (24 bits, or palettised): an alpha is made up from the colour.
-std::uint32_t MadeUpAlpha8(Bgra p) { return Pack(p.b, p.g, p.r, static_cast<std::uint8_t>(p.b / 2 + p.g / 4 + p.r / 2)); }
+std::uint32_t MadeUpAlpha8(Bgra p) {
+  return Pack(p.b, p.g, p.r, static_cast<std::uint8_t>(p.b / 2 + p.g / 4 + p.r / 2));
+}
 std::uint32_t Opaque(Bgra p) { return Pack(p.b, p.g, p.r, 255); }
 std::uint32_t NonBlackTo1555(Bgra p) { return std::uint32_t((p.r | p.g | p.b) != 0) << 15 | To555(p); }
 std::uint32_t MadeUpAlpha4(Bgra p) { return To4444(p, p.b / 32u + p.r / 32u); }
@@ -47,13 +49,16 @@ PixelFormula FormulaFor(int sourceDepth, const TTextureFormat& format) {
     case 32:
       if (ownAlpha) return Keep;
       return format.Alpha == TAlphaKind::EightBit ? MadeUpAlpha8 : Opaque;
-    case 24: return Keep;
+    case 24:
+      return Keep;
     case 16:
       if (format.Alpha == TAlphaKind::OneBit) return ownAlpha ? AlphaTo1555 : NonBlackTo1555;
       if (format.Alpha == TAlphaKind::FourBit) return ownAlpha ? AlphaTo4444 : MadeUpAlpha4;
       return To565;
-    case 15: return To555;
-    default: return nullptr;
+    case 15:
+      return To555;
+    default:
+      return nullptr;
   }
 }
 
@@ -62,7 +67,8 @@ PixelFormula FormulaFor(int sourceDepth, const TTextureFormat& format) {
 class SourceReader {
  public:
   explicit SourceReader(const TImage& source)
-      : FSource(source), FBytes(BytesPerPixel(source.Desc.depth)),
+      : FSource(source),
+        FBytes(BytesPerPixel(source.Desc.depth)),
         FPaletteSize(std::min<int>(source.Desc.paletteSize, static_cast<int>(source.PaletteByteCount() / 4))) {}
 
   const std::uint8_t* At(int x, int y) const {
@@ -98,7 +104,8 @@ void Walk(const TImage& source, TImage& texture, bool flip, Visit visit) {
   const int stepY = source.Desc.height / texture.Desc.height;
   for (int y = 0; y < texture.Desc.height; ++y) {
     const int sourceRow = flip ? source.Desc.height - 1 - y * stepY : y * stepY;
-    for (int x = 0; x < texture.Desc.width; ++x) visit(TexturePixel(texture, x, y), reader, reader.At(x * stepX, sourceRow));
+    for (int x = 0; x < texture.Desc.width; ++x)
+      visit(TexturePixel(texture, x, y), reader, reader.At(x * stepX, sourceRow));
   }
 }
 
@@ -172,8 +179,8 @@ bool DetectKeyColor(const TImage& source, int textureDepth, std::uint32_t* keyCo
 }  // namespace
 
 void TImage::Allocate() {
-  const std::size_t pixelBytes = static_cast<std::size_t>(std::max(Desc.bytesPerLine, 0)) *
-                                 static_cast<std::size_t>(std::max(Desc.height, 0));
+  const std::size_t pixelBytes =
+      static_cast<std::size_t>(std::max(Desc.bytesPerLine, 0)) * static_cast<std::size_t>(std::max(Desc.height, 0));
   FPixels.assign(pixelBytes, 0);
   FPalette.assign(Desc.rgb ? 0 : static_cast<std::size_t>(std::max(Desc.paletteSize, 0)) * 4, 0);
   Desc.buffer1 = FPixels.data();
@@ -236,13 +243,20 @@ rm::Image DescribeTexture(int width, int height, const TTextureFormat& format) {
   struct Masks {
     std::uint32_t r, g, b, a;
   } m{0, 0, 0, 0};
-  if (format.Alpha == TAlphaKind::OneBit) m = {0x7C00, 0x03E0, 0x001F, 0x8000};
-  else if (format.Alpha == TAlphaKind::FourBit) m = {0x0F00, 0x00F0, 0x000F, 0xF000};
-  else if (format.Alpha == TAlphaKind::EightBit) m = {0xFF0000, 0xFF00, 0xFF, 0xFF000000u};
-  else if (format.Depth <= 8) m = {0xFF, 0xFF, 0xFF, 0};
-  else if (format.Depth == 15) m = {0x7C00, 0x03E0, 0x001F, 0};
-  else if (format.Depth == 16) m = {0xF800, 0x07E0, 0x001F, 0};
-  else if (format.Depth == 24 || format.Depth == 32) m = {0xFF0000, 0xFF00, 0xFF, 0};
+  if (format.Alpha == TAlphaKind::OneBit)
+    m = {0x7C00, 0x03E0, 0x001F, 0x8000};
+  else if (format.Alpha == TAlphaKind::FourBit)
+    m = {0x0F00, 0x00F0, 0x000F, 0xF000};
+  else if (format.Alpha == TAlphaKind::EightBit)
+    m = {0xFF0000, 0xFF00, 0xFF, 0xFF000000u};
+  else if (format.Depth <= 8)
+    m = {0xFF, 0xFF, 0xFF, 0};
+  else if (format.Depth == 15)
+    m = {0x7C00, 0x03E0, 0x001F, 0};
+  else if (format.Depth == 16)
+    m = {0xF800, 0x07E0, 0x001F, 0};
+  else if (format.Depth == 24 || format.Depth == 32)
+    m = {0xFF0000, 0xFF00, 0xFF, 0};
   image.redMask = m.r, image.greenMask = m.g, image.blueMask = m.b, image.alphaMask = m.a;
   return image;
 }
@@ -270,8 +284,10 @@ bool ConvertTexture(const TImage& source, const TTextureSettings& settings, int 
   texture->Allocate();
   const bool flip = (options & coFlip) != 0;
   if (format.Depth == 8) {
-    if (depth == 8) CopyIndices(source, flip, texture);
-    else Quantize(source, flip, texture);
+    if (depth == 8)
+      CopyIndices(source, flip, texture);
+    else
+      Quantize(source, flip, texture);
   } else if (const PixelFormula formula = FormulaFor(depth, format)) {
     ConvertDirect(source, formula, flip, texture);
   }

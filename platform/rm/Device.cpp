@@ -8,9 +8,7 @@ Device::Device(std::unique_ptr<d3d::Device> device, dd::Surface* target, bool mo
     : FDevice(std::move(device)), FTarget(target), FMono(mono) {}
 
 std::int32_t Device::SetQuality(std::uint32_t quality) {
-  if (const auto code = rtl::faults::Check("rm.Device.SetQuality")) return code;
-  FQuality = quality;
-  return D3DRM_OK;
+  return StoreSetting("rm.Device.SetQuality", FQuality, quality);
 }
 
 std::int32_t Device::SetTextureQuality(std::uint32_t quality) {
@@ -20,11 +18,7 @@ std::int32_t Device::SetTextureQuality(std::uint32_t quality) {
   return D3DRM_OK;
 }
 
-std::int32_t Device::SetDither(bool dither) {
-  if (const auto code = rtl::faults::Check("rm.Device.SetDither")) return code;
-  FDither = dither;
-  return D3DRM_OK;
-}
+std::int32_t Device::SetDither(bool dither) { return StoreSetting("rm.Device.SetDither", FDither, dither); }
 
 std::int32_t Device::SetShades(int shades) {
   if (const auto code = rtl::faults::Check("rm.Device.SetShades")) return code;
@@ -34,9 +28,7 @@ std::int32_t Device::SetShades(int shades) {
 }
 
 std::int32_t Device::SetRenderMode(std::uint32_t mode) {
-  if (const auto code = rtl::faults::Check("rm.Device.SetRenderMode")) return code;
-  FRenderMode = mode;
-  return D3DRM_OK;
+  return StoreSetting("rm.Device.SetRenderMode", FRenderMode, mode);
 }
 
 std::int32_t Device::SetBufferCount(int count) {

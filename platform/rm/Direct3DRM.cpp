@@ -73,9 +73,7 @@ std::int32_t Direct3DRM::GetSearchPath(std::uint32_t* size, char* buffer) const 
 }
 
 std::int32_t Direct3DRM::SetSearchPath(const std::string& path) {
-  if (const auto code = rtl::faults::Check("rm.Direct3DRM.SetSearchPath")) return code;
-  FSearchPath = path;
-  return D3DRM_OK;
+  return StoreSetting("rm.Direct3DRM.SetSearchPath", FSearchPath, path);
 }
 
 // Folders are separated by ';' as the world's settings write them.

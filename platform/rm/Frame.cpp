@@ -61,7 +61,9 @@ Matrix Frame::World() const { return FParent == nullptr ? FLocal : FLocal * FPar
 
 Matrix Frame::ParentWorld() const { return FParent == nullptr ? Matrix::Identity() : FParent->World(); }
 
-Matrix Frame::ReferenceWorld(Frame* reference) const { return reference == nullptr ? ParentWorld() : reference->World(); }
+Matrix Frame::ReferenceWorld(Frame* reference) const {
+  return reference == nullptr ? ParentWorld() : reference->World();
+}
 
 std::int32_t Frame::SetPosition(Frame* reference, float x, float y, float z) {
   if (const auto code = rtl::faults::Check("rm.Frame.SetPosition")) return code;
@@ -125,29 +127,15 @@ std::int32_t Frame::DeleteLight(Light* light) {
   return Remove(FLights, light);
 }
 
-std::int32_t Frame::SetBox(const Box& box) {
-  if (const auto code = rtl::faults::Check("rm.Frame.SetBox")) return code;
-  FBox = box;
-  return D3DRM_OK;
-}
+std::int32_t Frame::SetBox(const Box& box) { return StoreSetting("rm.Frame.SetBox", FBox, box); }
 
-std::int32_t Frame::SetBoxEnable(bool enable) {
-  if (const auto code = rtl::faults::Check("rm.Frame.SetBoxEnable")) return code;
-  FBoxEnabled = enable;
-  return D3DRM_OK;
-}
+std::int32_t Frame::SetBoxEnable(bool enable) { return StoreSetting("rm.Frame.SetBoxEnable", FBoxEnabled, enable); }
 
 std::int32_t Frame::SetZbufferMode(ZBufferMode mode) {
-  if (const auto code = rtl::faults::Check("rm.Frame.SetZbufferMode")) return code;
-  FZBufferMode = mode;
-  return D3DRM_OK;
+  return StoreSetting("rm.Frame.SetZbufferMode", FZBufferMode, mode);
 }
 
-std::int32_t Frame::SetSortMode(SortMode mode) {
-  if (const auto code = rtl::faults::Check("rm.Frame.SetSortMode")) return code;
-  FSortMode = mode;
-  return D3DRM_OK;
-}
+std::int32_t Frame::SetSortMode(SortMode mode) { return StoreSetting("rm.Frame.SetSortMode", FSortMode, mode); }
 
 std::int32_t Frame::SetSceneBackground(std::uint32_t color) {
   if (const auto code = rtl::faults::Check("rm.Frame.SetSceneBackground")) return code;

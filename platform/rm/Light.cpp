@@ -9,34 +9,20 @@ Light::~Light() {
   if (FEnableFrame != nullptr) FEnableFrame->UnregisterEnabledLight(this);
 }
 
-std::int32_t Light::SetType(LightType type) {
-  if (const auto code = rtl::faults::Check("rm.Light.SetType")) return code;
-  FType = type;
-  return D3DRM_OK;
-}
+std::int32_t Light::SetType(LightType type) { return StoreSetting("rm.Light.SetType", FType, type); }
 
-std::int32_t Light::SetColor(ColorRGB color) {
-  if (const auto code = rtl::faults::Check("rm.Light.SetColor")) return code;
-  FColor = color;
-  return D3DRM_OK;
-}
+std::int32_t Light::SetColor(ColorRGB color) { return StoreSetting("rm.Light.SetColor", FColor, color); }
 
 std::int32_t Light::SetConstantAttenuation(float value) {
-  if (const auto code = rtl::faults::Check("rm.Light.SetConstantAttenuation")) return code;
-  FConstant = value;
-  return D3DRM_OK;
+  return StoreSetting("rm.Light.SetConstantAttenuation", FConstant, value);
 }
 
 std::int32_t Light::SetLinearAttenuation(float value) {
-  if (const auto code = rtl::faults::Check("rm.Light.SetLinearAttenuation")) return code;
-  FLinear = value;
-  return D3DRM_OK;
+  return StoreSetting("rm.Light.SetLinearAttenuation", FLinear, value);
 }
 
 std::int32_t Light::SetQuadraticAttenuation(float value) {
-  if (const auto code = rtl::faults::Check("rm.Light.SetQuadraticAttenuation")) return code;
-  FQuadratic = value;
-  return D3DRM_OK;
+  return StoreSetting("rm.Light.SetQuadraticAttenuation", FQuadratic, value);
 }
 
 std::int32_t Light::SetRange(float range) {
@@ -46,17 +32,9 @@ std::int32_t Light::SetRange(float range) {
   return D3DRM_OK;
 }
 
-std::int32_t Light::SetUmbra(float angle) {
-  if (const auto code = rtl::faults::Check("rm.Light.SetUmbra")) return code;
-  FUmbra = angle;
-  return D3DRM_OK;
-}
+std::int32_t Light::SetUmbra(float angle) { return StoreSetting("rm.Light.SetUmbra", FUmbra, angle); }
 
-std::int32_t Light::SetPenumbra(float angle) {
-  if (const auto code = rtl::faults::Check("rm.Light.SetPenumbra")) return code;
-  FPenumbra = angle;
-  return D3DRM_OK;
-}
+std::int32_t Light::SetPenumbra(float angle) { return StoreSetting("rm.Light.SetPenumbra", FPenumbra, angle); }
 
 std::int32_t Light::SetEnableFrame(Frame* frame) {
   if (const auto code = rtl::faults::Check("rm.Light.SetEnableFrame")) return code;

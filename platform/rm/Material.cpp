@@ -4,22 +4,10 @@
 
 namespace rm {
 
-std::int32_t Material::SetPower(float power) {
-  if (const auto code = rtl::faults::Check("rm.Material.SetPower")) return code;
-  FPower = power;
-  return D3DRM_OK;
-}
+std::int32_t Material::SetPower(float power) { return StoreSetting("rm.Material.SetPower", FPower, power); }
 
-std::int32_t Material::SetSpecular(ColorRGB color) {
-  if (const auto code = rtl::faults::Check("rm.Material.SetSpecular")) return code;
-  FSpecular = color;
-  return D3DRM_OK;
-}
+std::int32_t Material::SetSpecular(ColorRGB color) { return StoreSetting("rm.Material.SetSpecular", FSpecular, color); }
 
-std::int32_t Material::SetEmissive(ColorRGB color) {
-  if (const auto code = rtl::faults::Check("rm.Material.SetEmissive")) return code;
-  FEmissive = color;
-  return D3DRM_OK;
-}
+std::int32_t Material::SetEmissive(ColorRGB color) { return StoreSetting("rm.Material.SetEmissive", FEmissive, color); }
 
 }  // namespace rm

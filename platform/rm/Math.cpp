@@ -104,8 +104,8 @@ Matrix operator*(const Matrix& a, const Matrix& b) {
   Matrix r{};
   for (int row = 0; row < 4; ++row) {
     for (int col = 0; col < 4; ++col) {
-      r.m[row][col] = a.m[row][0] * b.m[0][col] + a.m[row][1] * b.m[1][col] + a.m[row][2] * b.m[2][col] +
-                      a.m[row][3] * b.m[3][col];
+      r.m[row][col] =
+          a.m[row][0] * b.m[0][col] + a.m[row][1] * b.m[1][col] + a.m[row][2] * b.m[2][col] + a.m[row][3] * b.m[3][col];
     }
   }
   return r;

@@ -45,8 +45,8 @@ std::int32_t Mesh::ChangeGroup(const char* call, GroupIndex group, Change change
   return D3DRM_OK;
 }
 
-std::int32_t Mesh::AddGroup(int vertexCount, int faceCount, int verticesPerFace, std::span<const std::uint32_t> faceData,
-                            GroupIndex* group) {
+std::int32_t Mesh::AddGroup(int vertexCount, int faceCount, int verticesPerFace,
+                            std::span<const std::uint32_t> faceData, GroupIndex* group) {
   if (const auto code = rtl::faults::Check("rm.Mesh.AddGroup")) return code;
   if (vertexCount <= 0 || faceCount <= 0 || verticesPerFace < 0 || group == nullptr) return D3DRMERR_BADVALUE;
   MeshGroup added;
@@ -76,7 +76,8 @@ std::int32_t Mesh::SetGroupQuality(GroupIndex group, std::uint32_t quality) {
 }
 
 std::int32_t Mesh::SetGroupMaterial(GroupIndex group, Material* material) {
-  return ChangeGroup("rm.Mesh.SetGroupMaterial", group, [&](MeshGroup& g) { g.material = rtl::Ref<Material>(material); });
+  return ChangeGroup("rm.Mesh.SetGroupMaterial", group,
+                     [&](MeshGroup& g) { g.material = rtl::Ref<Material>(material); });
 }
 
 std::int32_t Mesh::SetGroupTexture(GroupIndex group, Texture* texture) {

@@ -4,10 +4,6 @@
 
 namespace rm {
 
-std::int32_t Object::SetAppData(std::uintptr_t data) {
-  if (const auto code = rtl::faults::Check("rm.Object.SetAppData")) return code;
-  FAppData = data;
-  return D3DRM_OK;
-}
+std::int32_t Object::SetAppData(std::uintptr_t data) { return StoreSetting("rm.Object.SetAppData", FAppData, data); }
 
 }  // namespace rm

@@ -47,7 +47,8 @@ void Renderer::Setup(const View& view, Device& device, Frame& root) {
 
   FFog = root.GetScene()->GetSceneFog();
   const d3d::Device& d3dDevice = *device.GetDirect3DDevice();
-  if (d3dDevice.GetRenderState(d3d::RenderStateType::FogTableMode) == static_cast<std::uint32_t>(d3d::FogMode::Linear)) {
+  if (d3dDevice.GetRenderState(d3d::RenderStateType::FogTableMode) ==
+      static_cast<std::uint32_t>(d3d::FogMode::Linear)) {
     FFog.start = FloatState(d3dDevice, d3d::RenderStateType::FogTableStart);
     FFog.end = FloatState(d3dDevice, d3d::RenderStateType::FogTableEnd);
   }
@@ -167,7 +168,7 @@ float Renderer::LightIntensity(const LightInstance& instance, const Vector& posi
 // added after texturing. A ramp device counts each light by its intensity and quantises the sum to
 // its shades.
 void Renderer::LightVertex(Work& work, const Vector& worldPosition, const Vector& worldNormal,
-                     const Lighting& lighting) const {
+                           const Lighting& lighting) const {
   work.a = lighting.alpha;
   work.sr = work.sg = work.sb = 0.0f;
   if (!lighting.lit) {
@@ -177,7 +178,8 @@ void Renderer::LightVertex(Work& work, const Vector& worldPosition, const Vector
   ColorRGB sum{0, 0, 0}, highlight{0, 0, 0};
   for (const LightInstance* instance : FActive) {
     float specular;
-    const float intensity = LightIntensity(*instance, worldPosition, worldNormal, lighting.frameOrigin, &specular, lighting);
+    const float intensity =
+        LightIntensity(*instance, worldPosition, worldNormal, lighting.frameOrigin, &specular, lighting);
     ColorRGB c = instance->light->Color();
     if (FDevice->Mono()) c.r = c.g = c.b = (c.r + c.g + c.b) / 3.0f;
     sum = {sum.r + c.r * intensity, sum.g + c.g * intensity, sum.b + c.b * intensity};
@@ -212,8 +214,12 @@ Renderer::Work Renderer::MakeWork(const Vector& camera, float tu, float tv) cons
       case FogMode::Linear:
         w.fog = FFog.end > FFog.start ? (FFog.end - z) / (FFog.end - FFog.start) : (z < FFog.start ? 1.0f : 0.0f);
         break;
-      case FogMode::Exponential: w.fog = std::exp(-FFog.density * z); break;
-      case FogMode::ExponentialSquared: w.fog = std::exp(-(FFog.density * z) * (FFog.density * z)); break;
+      case FogMode::Exponential:
+        w.fog = std::exp(-FFog.density * z);
+        break;
+      case FogMode::ExponentialSquared:
+        w.fog = std::exp(-(FFog.density * z) * (FFog.density * z));
+        break;
     }
     w.fog = std::clamp(w.fog, 0.0f, 1.0f);
   }
@@ -225,12 +231,18 @@ float Renderer::PlaneDistance(const Vector& c, int plane) const {
   const float reachX = FOrthographic ? FKx : c.z * FKx;
   const float reachY = FOrthographic ? FKy : c.z * FKy;
   switch (plane) {
-    case kNear: return c.z - FFront;
-    case kFar: return FBack - c.z;
-    case kLeft: return c.x + reachX;
-    case kRight: return reachX - c.x;
-    case kBottom: return c.y + reachY;
-    default: return reachY - c.y;
+    case kNear:
+      return c.z - FFront;
+    case kFar:
+      return FBack - c.z;
+    case kLeft:
+      return c.x + reachX;
+    case kRight:
+      return reachX - c.x;
+    case kBottom:
+      return c.y + reachY;
+    default:
+      return reachY - c.y;
   }
 }
 
@@ -248,7 +260,8 @@ d3d::TLVertex Renderer::Project(const Work& w) const {
   d3d::TLVertex v;
   v.sx = std::clamp(FCx + FScale * w.camera.x * inverse, float(FClipLeft), float(FClipRight));
   v.sy = std::clamp(FCy - FScale * w.camera.y * inverse, float(FClipTop), float(FClipBottom));
-  const float depth = FOrthographic ? (z - FFront) / (FBack - FFront) : (FBack / (FBack - FFront)) * (1.0f - FFront / z);
+  const float depth =
+      FOrthographic ? (z - FFront) / (FBack - FFront) : (FBack / (FBack - FFront)) * (1.0f - FFront / z);
   v.sz = std::clamp(depth, 0.0f, 1.0f);
   v.rhw = inverse;
   v.color = std::uint32_t{ToByte(w.a)} << 24 | std::uint32_t{ToByte(w.r)} << 16 | std::uint32_t{ToByte(w.g)} << 8 |
@@ -340,8 +353,9 @@ void Renderer::DrawGroup(const MeshGroup& group, const Matrix& world, const Vect
   const std::uint32_t quality = group.quality;
   state.shade = (quality & D3DRMSHADE_MASK) == D3DRMSHADE_FLAT ? d3d::Shade::Flat : d3d::Shade::Gouraud;
   const std::uint32_t fill = quality & D3DRMFILL_MASK;
-  state.fill = fill == D3DRMFILL_POINTS ? d3d::Fill::Points : fill == D3DRMFILL_WIREFRAME ? d3d::Fill::Wireframe
-                                                                                        : d3d::Fill::Solid;
+  state.fill = fill == D3DRMFILL_POINTS      ? d3d::Fill::Points
+               : fill == D3DRMFILL_WIREFRAME ? d3d::Fill::Wireframe
+                                             : d3d::Fill::Solid;
   state.perspective = (group.mapping & D3DRMMAP_PERSPCORRECT) != 0;
   state.specular = group.material && (group.material->Specular().r > 0 || group.material->Specular().g > 0 ||
                                       group.material->Specular().b > 0);
@@ -360,7 +374,8 @@ void Renderer::DrawDecal(const Texture& texture, const Matrix& world, bool zEnab
   const float top = origin.y + height * texture.DecalOriginY() / texture.GetImage().height;
   const Lighting unlit{{1, 1, 1}, 1.0f, false, nullptr, origin};
   Work corners[4] = {MakeWork({left, top, origin.z}, 0, 0), MakeWork({left + width, top, origin.z}, 1, 0),
-                     MakeWork({left + width, top - height, origin.z}, 1, 1), MakeWork({left, top - height, origin.z}, 0, 1)};
+                     MakeWork({left + width, top - height, origin.z}, 1, 1),
+                     MakeWork({left, top - height, origin.z}, 0, 1)};
   for (Work& corner : corners) LightVertex(corner, origin, {0, 0, -1}, unlit);
   FOut.clear();
   FIndices.clear();

@@ -40,9 +40,9 @@ class Renderer {
   };
   struct Work {  // a vertex in camera space with its lit colours
     Vector camera;
-    float r, g, b, a;      // diffuse 0..1
-    float sr, sg, sb;      // specular 0..1
-    float fog;             // 1 no fog .. 0 all fog
+    float r, g, b, a;  // diffuse 0..1
+    float sr, sg, sb;  // specular 0..1
+    float fog;         // 1 no fog .. 0 all fog
     float tu, tv;
     std::uint8_t outcode;  // the view-volume planes it lies outside
   };

@@ -36,8 +36,8 @@ std::uint32_t ReadPixel(const std::uint8_t* p, int bytes) {
 bool Texture::IsValidImage(const Image& image) {
   if (image.width <= 0 || image.height <= 0 || image.buffer1 == nullptr) return false;
   if (image.width > 8192 || image.height > 8192) return false;
-  const bool knownDepth = image.rgb ? (image.depth == 15 || image.depth == 16 || image.depth == 24 || image.depth == 32)
-                                    : image.depth == 8;
+  const bool knownDepth =
+      image.rgb ? (image.depth == 15 || image.depth == 16 || image.depth == 24 || image.depth == 32) : image.depth == 8;
   if (!knownDepth) return false;
   if (image.bytesPerLine < image.width * BytesPerPixel(image.depth)) return false;
   if (image.rgb) return (image.redMask | image.greenMask | image.blueMask) != 0;
@@ -113,11 +113,7 @@ std::int32_t Texture::SetDecalSize(float width, float height) {
   return D3DRM_OK;
 }
 
-std::int32_t Texture::SetDecalScale(bool scale) {
-  if (const auto code = rtl::faults::Check("rm.Texture.SetDecalScale")) return code;
-  FDecalScale = scale;
-  return D3DRM_OK;
-}
+std::int32_t Texture::SetDecalScale(bool scale) { return StoreSetting("rm.Texture.SetDecalScale", FDecalScale, scale); }
 
 std::int32_t Texture::SetDecalTransparency(bool transparency) {
   if (const auto code = rtl::faults::Check("rm.Texture.SetDecalTransparency")) return code;

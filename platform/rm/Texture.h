@@ -25,8 +25,8 @@ struct Image {
   int height = 0;
   int aspectX = 1;
   int aspectY = 1;
-  int depth = 0;       // bits per pixel: 8 (palettised), 15 or 16, 24, 32
-  bool rgb = false;    // the masks describe the pixels; false: 8-bit indices into the palette
+  int depth = 0;     // bits per pixel: 8 (palettised), 15 or 16, 24, 32
+  bool rgb = false;  // the masks describe the pixels; false: 8-bit indices into the palette
   int bytesPerLine = 0;
   const void* buffer1 = nullptr;  // the pixels, rows from the top
   const void* buffer2 = nullptr;

@@ -6,7 +6,12 @@
 namespace rm {
 
 Viewport::Viewport(Device* device, Frame* camera, int x, int y, int width, int height)
-    : FDevice(device), FCamera(camera), FX(x), FY(y), FWidth(width), FHeight(height),
+    : FDevice(device),
+      FCamera(camera),
+      FX(x),
+      FY(y),
+      FWidth(width),
+      FHeight(height),
       FRenderer(std::make_unique<Renderer>()) {}
 
 Viewport::~Viewport() = default;
@@ -43,9 +48,7 @@ std::int32_t Viewport::SetField(float field) {
 }
 
 std::int32_t Viewport::SetProjection(Projection projection) {
-  if (const auto code = rtl::faults::Check("rm.Viewport.SetProjection")) return code;
-  FProjection = projection;
-  return D3DRM_OK;
+  return StoreSetting("rm.Viewport.SetProjection", FProjection, projection);
 }
 
 std::int32_t Viewport::SetCamera(Frame* camera) {
@@ -81,8 +84,8 @@ std::int32_t Viewport::Render(Frame* frame) {
     FDevice->Unbind();
     return code;
   }
-  const View view{FCamera->World(), FFront, FBack, FField, FProjection == Projection::Orthographic,
-                  FX, FY, FWidth, FHeight, hasDepth};
+  const View view{FCamera->World(), FFront,  FBack,   FField, FProjection == Projection::Orthographic, FX, FY,
+                  FWidth,           FHeight, hasDepth};
   const std::int32_t result = FRenderer->Render(view, *FDevice, *frame);
   device.EndScene();
   FDevice->Unbind();

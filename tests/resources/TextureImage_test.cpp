@@ -121,7 +121,8 @@ TEST(TextureImage, PixelArithmeticOfTheConversionTable) {
   EXPECT_EQ(Read(texture, 1, 0), 0x0000u) << "black becomes fully transparent";
   EXPECT_EQ(key, 0x12345678u) << "no key colour with a 1-bit alpha";
 
-  MakeSource(&source, 1, 1, 32, [](int, int) { return 0x80F08040u; }, 0xFF000000u);
+  MakeSource(
+      &source, 1, 1, 32, [](int, int) { return 0x80F08040u; }, 0xFF000000u);
   ConvertTexture(source, Settings(16, 0, false), 0, &texture, &key);
   EXPECT_EQ(Read(texture, 0, 0), 0x8F84u) << "4-bit alpha: A>>4, R>>4, G>>4, B>>4";
   ConvertTexture(source, Settings(32), 0, &texture, &key);
@@ -195,7 +196,8 @@ TEST(TextureImage, KeyColourIsReducedToTheTexturePrecision) {
   EXPECT_EQ(key, 0xFFF8FCF8u);
   ConvertTexture(source, Settings(15), coTransparency, &texture, &key);
   EXPECT_EQ(key, 0xFFF8F8F8u);
-  MakeSource(&source, 2, 1, 32, [](int x, int) { return x == 0 ? 0xFF112233u : 0x00445566u; }, 0);
+  MakeSource(
+      &source, 2, 1, 32, [](int x, int) { return x == 0 ? 0xFF112233u : 0x00445566u; }, 0);
   ConvertTexture(source, Settings(32), coTransparency, &texture, &key);
   EXPECT_EQ(key, 0x00445566u) << "a 32-bit source keys on its first see-through pixel";
 }

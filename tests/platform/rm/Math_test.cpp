@@ -83,7 +83,8 @@ TEST(RmMath, OrientationRowsAreRightUpDirection) {
 }
 
 TEST(RmMath, InverseAffineUndoesRotationScaleAndTranslation) {
-  const auto m = rm::Matrix::Scale({2, 3, 4}) * rm::Matrix::FromQuaternion(rm::QuaternionFromRotation({1, 1, 0}, 0.7f)) *
+  const auto m = rm::Matrix::Scale({2, 3, 4}) *
+                 rm::Matrix::FromQuaternion(rm::QuaternionFromRotation({1, 1, 0}, 0.7f)) *
                  rm::Matrix::Translation({5, -6, 7});
   const rm::Vector p{1.5f, -2, 0.25f};
   ExpectNear(m.InverseAffine().TransformPoint(m.TransformPoint(p)), p, 1e-4f);

@@ -47,18 +47,21 @@ TEST(RmTexture, EveryPixelFormatWidensToEightBitChannels) {
   EXPECT_FALSE(texture->HasAlpha());
 
   const std::uint16_t argb1555[2] = {0x801F, 0x7C00};  // opaque blue, transparent red
-  ASSERT_EQ(root->CreateTexture(RgbImage(2, 1, 15, argb1555, 4, 0x7C00, 0x03E0, 0x001F, 0x8000), &texture), rm::D3DRM_OK);
+  ASSERT_EQ(root->CreateTexture(RgbImage(2, 1, 15, argb1555, 4, 0x7C00, 0x03E0, 0x001F, 0x8000), &texture),
+            rm::D3DRM_OK);
   EXPECT_EQ(Texel(*texture, 0, 0), 0xFF0000FFu);
   EXPECT_EQ(Texel(*texture, 1, 0), 0x00FF0000u);
   EXPECT_TRUE(texture->HasAlpha());
 
   const std::uint16_t argb4444[1] = {0x8F84};  // alpha 8 of 15, red 15, green 8, blue 4
-  ASSERT_EQ(root->CreateTexture(RgbImage(1, 1, 16, argb4444, 2, 0x0F00, 0x00F0, 0x000F, 0xF000), &texture), rm::D3DRM_OK);
+  ASSERT_EQ(root->CreateTexture(RgbImage(1, 1, 16, argb4444, 2, 0x0F00, 0x00F0, 0x000F, 0xF000), &texture),
+            rm::D3DRM_OK);
   EXPECT_EQ(Texel(*texture, 0, 0), 0x88FF8844u);
 
   // 24 bits: bytes blue, green, red; rows padded to 8 bytes.
   const std::uint8_t rgb888[16] = {0x10, 0x20, 0x30, 0x40, 0x50, 0x60, 0, 0, 0xAA, 0xBB, 0xCC, 1, 2, 3, 0, 0};
-  ASSERT_EQ(root->CreateTexture(RgbImage(2, 2, 24, rgb888, 8, 0xFF0000, 0x00FF00, 0x0000FF, 0), &texture), rm::D3DRM_OK);
+  ASSERT_EQ(root->CreateTexture(RgbImage(2, 2, 24, rgb888, 8, 0xFF0000, 0x00FF00, 0x0000FF, 0), &texture),
+            rm::D3DRM_OK);
   EXPECT_EQ(Texel(*texture, 0, 0), 0xFF302010u);
   EXPECT_EQ(Texel(*texture, 1, 0), 0xFF605040u);
   EXPECT_EQ(Texel(*texture, 0, 1), 0xFFCCBBAAu);
@@ -151,8 +154,8 @@ TEST(RmMesh, VerticesGroupSettingsAndBox) {
   rm::GroupIndex group;
   const std::uint32_t face[] = {0, 1, 2};
   mesh.AddGroup(3, 1, 3, face, &group);
-  const rm::MeshVertex vertices[3] = {{{-1, 0, 2}, {0, 0, -1}, 0, 0, 0}, {{1, 5, 2}, {0, 0, -1}, 1, 0, 0},
-                                      {{0, -3, 4}, {0, 0, -1}, 0, 1, 0}};
+  const rm::MeshVertex vertices[3] = {
+      {{-1, 0, 2}, {0, 0, -1}, 0, 0, 0}, {{1, 5, 2}, {0, 0, -1}, 1, 0, 0}, {{0, -3, 4}, {0, 0, -1}, 0, 1, 0}};
   ASSERT_EQ(mesh.SetVertices(group, 0, vertices), rm::D3DRM_OK);
   EXPECT_EQ(mesh.SetVertices(group, 1, vertices), rm::D3DRMERR_BADVALUE) << "past the group's end";
   mesh.GetBox(&box);

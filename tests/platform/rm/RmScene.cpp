@@ -90,8 +90,12 @@ testing_support::Picture RmScene::Capture() {
     for (int x = 0; x < Width; ++x) {
       std::uint32_t argb = 0;
       switch (format) {
-        case d3d::PixelFormat::Palette8: argb = 0xFF000000u | Palette->Colors()[row[x]]; break;
-        case d3d::PixelFormat::RGB565: argb = Widen565(row[2 * x] | row[2 * x + 1] << 8); break;
+        case d3d::PixelFormat::Palette8:
+          argb = 0xFF000000u | Palette->Colors()[row[x]];
+          break;
+        case d3d::PixelFormat::RGB565:
+          argb = Widen565(row[2 * x] | row[2 * x + 1] << 8);
+          break;
         case d3d::PixelFormat::RGB888:
           argb = 0xFF000000u | std::uint32_t{row[3 * x + 2]} << 16 | std::uint32_t{row[3 * x + 1]} << 8 | row[3 * x];
           break;
@@ -139,13 +143,15 @@ rtl::Ref<rm::Mesh> RmScene::Ground(float half, int cells, std::uint32_t color, f
   for (int j = 0; j < side; ++j) {
     for (int i = 0; i < side; ++i) {
       const float u = static_cast<float>(i) / cells, v = static_cast<float>(j) / cells;
-      vertices.push_back({{-half + 2 * half * u, 0, half - 2 * half * v}, {0, 1, 0}, u * repeat, v * repeat, 0xFFFFFFFFu});
+      vertices.push_back(
+          {{-half + 2 * half * u, 0, half - 2 * half * v}, {0, 1, 0}, u * repeat, v * repeat, 0xFFFFFFFFu});
     }
   }
   for (int j = 0; j < cells; ++j) {
     for (int i = 0; i < cells; ++i) {
       const auto at = static_cast<std::uint32_t>(j * side + i);
-      faces.insert(faces.end(), {at, at + 1, at + 1 + static_cast<std::uint32_t>(side), at + static_cast<std::uint32_t>(side)});
+      faces.insert(faces.end(),
+                   {at, at + 1, at + 1 + static_cast<std::uint32_t>(side), at + static_cast<std::uint32_t>(side)});
     }
   }
   rtl::Ref<rm::Mesh> mesh;
@@ -160,7 +166,8 @@ rtl::Ref<rm::Mesh> RmScene::Ground(float half, int cells, std::uint32_t color, f
 rtl::Ref<rm::Texture> RmScene::Checker(int size, int square, std::uint32_t a, std::uint32_t b) {
   auto& pixels = TexturePixels.emplace_back(static_cast<std::size_t>(size) * size);
   for (int y = 0; y < size; ++y) {
-    for (int x = 0; x < size; ++x) pixels[static_cast<std::size_t>(y) * size + x] = ((x / square + y / square) % 2) ? b : a;
+    for (int x = 0; x < size; ++x)
+      pixels[static_cast<std::size_t>(y) * size + x] = ((x / square + y / square) % 2) ? b : a;
   }
   rm::Image image;
   image.width = image.height = size;
