@@ -10,10 +10,12 @@ q3d_build
 
 cat <<MSG
 
-Built everything there is so far: the runtime basics, the multimedia clock, the world's object
-model core (elements, references, collections, value types, the element stream), the time
-service, the key animations and the colour quantizer. The show itself is not built yet, so there
-is nothing to display. What runs today:
-  scripts/test.sh                          every test
-  $BUILD_DIR/bench/bench_core3d    loading and saving speed of the element stream
+Built everything there is so far: the runtime basics and the multimedia clock, the display
+surfaces, the software rasterizer and the retained-mode 3D layer, positional sound over OpenAL
+Soft, and the world's object model up to textures, materials, meshes, animations and motions.
+The show itself (window, world loading, camera tour) is not built yet, so there is nothing to
+display. What runs today:
+  scripts/test.sh                        every test (reference pictures in tests/references)
+  $BUILD_DIR/bench/bench_soft_raster     software rasterizer frames per second
+  $BUILD_DIR/bench/bench_core3d          element stream load and save speed
 MSG
