@@ -148,6 +148,7 @@ void TMaterial3D::ApplyValues(float power, float emissive, bool emissiveEnabled,
 
 void TMaterial3D::Assign(const TElement3D& source) {
   const auto& other = rtl::CheckedCast<const TMaterial3D>(source);
+  if (&other == this) return;  // the switches are turned on below before the source's are read
   TUpdateBracket bracket(*this);
   FEmissiveEnabled = 1;
   FSpecularEnabled = 1;

@@ -4,6 +4,7 @@
 // platform computes. TCollectionMesh3D holds the meshes, knows the materials their surfaces name,
 // and switches shading and lighting of every surface at once.
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <bit>
-#include <cstring>
 
 #include "core3d/CheckResult.h"
 #include "core3d/Stream3D.h"
@@ -56,26 +55,34 @@ TSurface3D::~TSurface3D() {
 
 rm::Mesh& TSurface3D::DXMesh() const { return FMesh->GetDXMesh(); }
 
-std::span<std::uint32_t> TSurface3D::Allocate(std::int32_t vertexCount, std::int32_t faceCount) {
+void TSurface3D::NewBlocks(std::int32_t vertexCount, std::int32_t faceCount) {
   if (vertexCount <= 0) throw rtl::Exception("Surface3D: vertex count <= 0");
   if (faceCount <= 0) throw rtl::Exception("Surface3D: face count <= 0");
+  FVertices = std::make_unique_for_overwrite<rm::MeshVertex[]>(static_cast<std::size_t>(vertexCount));
+  FVertexCount = vertexCount;
+  FCurrentIndex = -1;
+  FFaces = std::make_unique_for_overwrite<std::uint32_t[]>(static_cast<std::size_t>(faceCount) * kVerticesPerFace);
+  FFaceCount = faceCount;
+}
+
+std::span<std::uint32_t> TSurface3D::Allocate(std::int32_t vertexCount, std::int32_t faceCount) {
+  NewBlocks(vertexCount, faceCount);
   rm::MeshVertex blank{};
   blank.color = kOpaqueWhite;
-  FVertices.assign(static_cast<std::size_t>(vertexCount), blank);
-  FCurrentIndex = -1;
-  FFaces.assign(static_cast<std::size_t>(faceCount) * kVerticesPerFace, 0);
-  return FFaces;
+  std::fill_n(FVertices.get(), FVertexCount, blank);
+  std::fill_n(FFaces.get(), FaceIndexCount(), 0u);
+  return {FFaces.get(), FaceIndexCount()};
 }
 
 // The platform checks every index against the vertex count and refuses the group otherwise.
 void TSurface3D::AddGroup() {
-  CheckResult(DXMesh().AddGroup(VertexCount(), FaceCount(), kVerticesPerFace, FFaces, &FGroup),
+  CheckResult(DXMesh().AddGroup(VertexCount(), FaceCount(), kVerticesPerFace, Faces(), &FGroup),
               "Mesh3D error: Add group failed");
 }
 
 // The platform takes the block from its start, as many vertices as asked, placed from `first` on.
 void TSurface3D::SendVertices(std::int32_t first, std::int32_t count) {
-  const auto block = std::span<const rm::MeshVertex>(FVertices).first(static_cast<std::size_t>(std::clamp(count, 0, VertexCount())));
+  const auto block = Vertices().first(static_cast<std::size_t>(std::clamp(count, 0, VertexCount())));
   CheckResult(DXMesh().SetVertices(FGroup, first, block), "Mesh3D error: Set vertices failed");
 }
 
@@ -167,9 +174,9 @@ void TSurface3D::Assign(const TElement3D& source) {
   TStructure3D::Assign(source);
   const auto& other = rtl::CheckedCast<const TSurface3D>(source);
   if (&other == this) return;  // new blocks would replace the ones to copy
-  Allocate(other.VertexCount(), other.FaceCount());
-  FVertices = other.FVertices;
-  FFaces = other.FFaces;
+  NewBlocks(other.FVertexCount, other.FFaceCount);
+  std::copy_n(other.FVertices.get(), FVertexCount, FVertices.get());
+  std::copy_n(other.FFaces.get(), FaceIndexCount(), FFaces.get());
   AddGroup();
   SendQuality(other.FShade, other.FLighting, other.FFill);
   FShade = other.FShade;
@@ -186,9 +193,9 @@ void TSurface3D::LoadFromStream(rtl::TStream& stream) {
   const std::int32_t faceCount = ReadInteger(stream);
   // Damaged counts end in a read error before anything of their size is allocated.
   if (vertexCount > 0 && faceCount > 0) CheckRemaining(stream, vertexCount * kVertexBytes + faceCount * kFaceBytes);
-  Allocate(vertexCount, faceCount);
-  stream.ReadBuffer(FVertices.data(), vertexCount * kVertexBytes);
-  stream.ReadBuffer(FFaces.data(), faceCount * kFaceBytes);
+  NewBlocks(vertexCount, faceCount);
+  stream.ReadBuffer(FVertices.get(), vertexCount * kVertexBytes);
+  stream.ReadBuffer(FFaces.get(), faceCount * kFaceBytes);
   AddGroup();
   FShade = ReadByte(stream);
   FLighting = ReadByte(stream);
@@ -204,8 +211,8 @@ void TSurface3D::SaveToStream(rtl::TStream& stream) {
   TStructure3D::SaveToStream(stream);
   WriteInteger(stream, VertexCount());
   WriteInteger(stream, FaceCount());
-  stream.WriteBuffer(FVertices.data(), VertexCount() * kVertexBytes);
-  stream.WriteBuffer(FFaces.data(), FaceCount() * kFaceBytes);
+  stream.WriteBuffer(FVertices.get(), FVertexCount * kVertexBytes);
+  stream.WriteBuffer(FFaces.get(), FFaceCount * kFaceBytes);
   WriteByte(stream, FShade);
   WriteByte(stream, FLighting);
   WriteByte(stream, FFill);

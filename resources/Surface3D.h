@@ -4,9 +4,9 @@
 // as single blocks), its material by name, its texture-mapping flags and its render quality.
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
-#include <vector>
 
 #include "core3d/Reference3D.h"
 #include "core3d/Structure3D.h"
@@ -50,11 +50,11 @@ class TSurface3D : public TStructure3D {
   void SaveToStream(rtl::TStream& stream) override;
 
   TMesh3D* Mesh() const { return FMesh; }
-  std::span<const rm::MeshVertex> Vertices() const { return FVertices; }
-  std::span<rm::MeshVertex> Vertices() { return FVertices; }
-  std::int32_t VertexCount() const { return static_cast<std::int32_t>(FVertices.size()); }
-  std::span<const std::uint32_t> Faces() const { return FFaces; }
-  std::int32_t FaceCount() const { return static_cast<std::int32_t>(FFaces.size() / kVerticesPerFace); }
+  std::span<const rm::MeshVertex> Vertices() const { return {FVertices.get(), static_cast<std::size_t>(FVertexCount)}; }
+  std::span<rm::MeshVertex> Vertices() { return {FVertices.get(), static_cast<std::size_t>(FVertexCount)}; }
+  std::int32_t VertexCount() const { return FVertexCount; }
+  std::span<const std::uint32_t> Faces() const { return {FFaces.get(), FaceIndexCount()}; }
+  std::int32_t FaceCount() const { return FFaceCount; }
   rm::GroupIndex Group() const { return FGroup; }
   std::int32_t CurrentIndex() const { return FCurrentIndex; }
   std::uint8_t Shade() const { return FShade; }
@@ -68,6 +68,9 @@ class TSurface3D : public TStructure3D {
  private:
   static constexpr int kVerticesPerFace = 3;
 
+  // Blocks of the given sizes, left unfilled for a reader that overwrites them whole.
+  void NewBlocks(std::int32_t vertexCount, std::int32_t faceCount);
+  std::size_t FaceIndexCount() const { return static_cast<std::size_t>(FFaceCount) * kVerticesPerFace; }
   rm::Mesh& DXMesh() const;
   void SendQuality(std::uint8_t shade, std::uint8_t lighting, std::uint8_t fill);
   void SendGroupColor(std::uint32_t color);
@@ -78,8 +81,10 @@ class TSurface3D : public TStructure3D {
   void StoreVertex(TElement3D* sender);
 
   TMesh3D* FMesh;
-  std::vector<rm::MeshVertex> FVertices;
-  std::vector<std::uint32_t> FFaces;  // kVerticesPerFace indices per triangle
+  std::unique_ptr<rm::MeshVertex[]> FVertices;
+  std::int32_t FVertexCount = 0;
+  std::unique_ptr<std::uint32_t[]> FFaces;  // kVerticesPerFace indices per triangle
+  std::int32_t FFaceCount = 0;
   rm::GroupIndex FGroup = kNoGroup;
   std::int32_t FCurrentIndex = -1;
   std::uint8_t FShade = 3;

@@ -8,9 +8,26 @@ namespace rm {
 
 namespace {
 
+// Triangles are taken as they are, copied and checked in one pass.
+bool CopyTriangles(int vertexCount, int faceCount, std::span<const std::uint32_t> data,
+                   std::vector<std::uint32_t>* indices) {
+  const std::size_t count = static_cast<std::size_t>(faceCount) * 3;
+  if (data.size() < count) return false;
+  indices->resize(count);
+  std::uint32_t* out = indices->data();
+  std::uint32_t largest = 0;
+  for (std::size_t i = 0; i < count; ++i) {
+    out[i] = data[i];
+    largest = std::max(largest, data[i]);
+  }
+  return largest < static_cast<std::uint32_t>(vertexCount);
+}
+
 // Appends the faces as triangle fans; false when the data is short or names a missing vertex.
 bool Triangulate(int vertexCount, int faceCount, int verticesPerFace, std::span<const std::uint32_t> data,
                  std::vector<std::uint32_t>* indices) {
+  if (verticesPerFace == 3) return CopyTriangles(vertexCount, faceCount, data, indices);
+  indices->reserve(static_cast<std::size_t>(faceCount) * 3);
   std::size_t at = 0;
   for (int face = 0; face < faceCount; ++face) {
     std::size_t count = static_cast<std::size_t>(verticesPerFace);

@@ -1,5 +1,7 @@
 #include "platform/rm/Texture.h"
 
+#include <algorithm>
+#include <array>
 #include <bit>
 #include <cstring>
 #include <vector>
@@ -10,17 +12,31 @@ namespace rm {
 
 namespace {
 
-// One channel of a masked pixel, widened to 8 bits.
-struct Channel {
-  std::uint32_t mask;
-  int shift;
-  std::uint32_t max;
-
-  explicit Channel(std::uint32_t m) : mask(m), shift(m ? std::countr_zero(m) : 0), max(m ? m >> shift : 0) {}
-  std::uint32_t Expand(std::uint32_t pixel, std::uint32_t absent) const {
-    if (mask == 0) return absent;
-    return (((pixel & mask) >> shift) * 255 + max / 2) / max;
+// One channel of a masked pixel, widened to 8 bits (rounded); a missing channel reads `absent`.
+// Channels of up to 8 bits, which is every format in use, go through a table.
+class Channel {
+ public:
+  Channel(std::uint32_t mask, std::uint32_t absent)
+      : FMask(mask), FShift(mask ? std::countr_zero(mask) : 0), FMax(mask ? mask >> FShift : 0), FAbsent(absent) {
+    if (FMask == 0) return;
+    for (std::uint32_t v = 0; v <= FMax && v < FTable.size(); ++v) FTable[v] = static_cast<std::uint8_t>(Widen(v));
   }
+  std::uint32_t Expand(std::uint32_t pixel) const {
+    if (FMask == 0) return FAbsent;
+    const std::uint32_t v = (pixel & FMask) >> FShift;
+    return FMax < FTable.size() ? FTable[v] : Widen(v);
+  }
+
+ private:
+  std::uint32_t Widen(std::uint32_t v) const {
+    return static_cast<std::uint32_t>((std::uint64_t{v} * 255 + FMax / 2) / FMax);
+  }
+
+  std::uint32_t FMask;
+  int FShift;
+  std::uint32_t FMax;
+  std::uint32_t FAbsent;
+  std::array<std::uint8_t, 256> FTable{};
 };
 
 int BytesPerPixel(int depth) { return depth == 15 ? 2 : depth / 8; }
@@ -29,6 +45,39 @@ std::uint32_t ReadPixel(const std::uint8_t* p, int bytes) {
   std::uint32_t value = 0;
   for (int i = 0; i < bytes; ++i) value |= std::uint32_t{p[i]} << (8 * i);
   return value;
+}
+
+// Masked direct-colour pixels, row by row.
+void ConvertMasked(const Image& image, std::uint32_t* texels) {
+  const auto* rows = static_cast<const std::uint8_t*>(image.buffer1);
+  const int bytes = BytesPerPixel(image.depth);
+  const Channel red(image.redMask, 0), green(image.greenMask, 0), blue(image.blueMask, 0);
+  const Channel alpha(image.alphaMask, 255);
+  for (int y = 0; y < image.height; ++y) {
+    const std::uint8_t* row = rows + static_cast<std::size_t>(y) * image.bytesPerLine;
+    std::uint32_t* out = texels + static_cast<std::size_t>(y) * image.width;
+    for (int x = 0; x < image.width; ++x) {
+      const std::uint32_t pixel = ReadPixel(row + x * bytes, bytes);
+      out[x] = alpha.Expand(pixel) << 24 | red.Expand(pixel) << 16 | green.Expand(pixel) << 8 | blue.Expand(pixel);
+    }
+  }
+}
+
+// Palette indices through a table of the palette's colours (an index past its end is black).
+void ConvertPalettised(const Image& image, std::uint32_t* texels) {
+  std::array<std::uint32_t, 256> colors;
+  colors.fill(0xFF000000u);
+  for (int i = 0; i < image.paletteSize; ++i) {
+    const PaletteEntry& e = image.palette[i];
+    colors[static_cast<std::size_t>(i)] =
+        0xFF000000u | std::uint32_t{e.red} << 16 | std::uint32_t{e.green} << 8 | e.blue;
+  }
+  const auto* rows = static_cast<const std::uint8_t*>(image.buffer1);
+  for (int y = 0; y < image.height; ++y) {
+    const std::uint8_t* row = rows + static_cast<std::size_t>(y) * image.bytesPerLine;
+    std::uint32_t* out = texels + static_cast<std::size_t>(y) * image.width;
+    for (int x = 0; x < image.width; ++x) out[x] = colors[row[x]];
+  }
 }
 
 }  // namespace
@@ -47,30 +96,15 @@ bool Texture::IsValidImage(const Image& image) {
 Texture::Texture(const Image& image) : FImage(image) { Convert(); }
 
 void Texture::Convert() {
-  const int width = FImage.width, height = FImage.height;
-  std::vector<std::uint32_t> texels(static_cast<std::size_t>(width) * height);
-  const auto* rows = static_cast<const std::uint8_t*>(FImage.buffer1);
-  const int bytes = BytesPerPixel(FImage.depth);
-  const Channel red(FImage.redMask), green(FImage.greenMask), blue(FImage.blueMask), alpha(FImage.alphaMask);
-  FHasAlpha = false;
-  for (int y = 0; y < height; ++y) {
-    const std::uint8_t* row = rows + static_cast<std::size_t>(y) * FImage.bytesPerLine;
-    std::uint32_t* out = texels.data() + static_cast<std::size_t>(y) * width;
-    for (int x = 0; x < width; ++x) {
-      if (FImage.rgb) {
-        const std::uint32_t pixel = ReadPixel(row + x * bytes, bytes);
-        out[x] = alpha.Expand(pixel, 255) << 24 | red.Expand(pixel, 0) << 16 | green.Expand(pixel, 0) << 8 |
-                 blue.Expand(pixel, 0);
-      } else {
-        const int index = row[x];
-        const PaletteEntry entry = index < FImage.paletteSize ? FImage.palette[index] : PaletteEntry{0, 0, 0, 0};
-        out[x] = 0xFF000000u | std::uint32_t{entry.red} << 16 | std::uint32_t{entry.green} << 8 | entry.blue;
-      }
-      FHasAlpha |= (out[x] >> 24) != 255;
-    }
+  std::vector<std::uint32_t> texels(static_cast<std::size_t>(FImage.width) * FImage.height);
+  if (FImage.rgb) {
+    ConvertMasked(FImage, texels.data());
+  } else {
+    ConvertPalettised(FImage, texels.data());
   }
+  FHasAlpha = std::any_of(texels.begin(), texels.end(), [](std::uint32_t t) { return (t >> 24) != 255; });
   if (FTexture == nullptr) {
-    FTexture = std::make_unique<d3d::Texture>(width, height, texels);
+    FTexture = std::make_unique<d3d::Texture>(FImage.width, FImage.height, texels);
   } else {
     FTexture->SetPixels(texels);
   }

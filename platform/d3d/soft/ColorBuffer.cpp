@@ -4,7 +4,7 @@ namespace d3d::soft {
 
 void ColorBuffer::Bind(const ColorTarget& target, const InversePalette* palette) {
   FTarget = target;
-  FRows = {target.pixels, target.pitch, BitsPerPixel(target.format) / 8, nullptr};
+  FRows = {target.pixels, target.pitch, BytesPerPixel(target.format), nullptr};
   FPalette = palette;
 }
 
@@ -24,7 +24,7 @@ void ColorBuffer::Fill(int left, int top, int right, int bottom, std::uint32_t c
   const U4 solid = {color, color, color, color};
   // A palettised target gets the exact nearest entry, not the table's quantised answer.
   const std::uint32_t word = FTarget.format == PixelFormat::Palette8 ? InversePalette::Nearest(FTarget.palette, color)
-                                                                      : Encode(Unpack(solid | 0xFF000000u), kRoundingThresholds)[0];
+                                                                      : Encode(Unpack(solid | 0xFF000000u), kRoundingThresholds, FTarget.format)[0];
   FRows.Fill(left, top, right, bottom, word);
 }
 

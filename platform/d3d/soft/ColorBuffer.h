@@ -3,7 +3,8 @@
 // Reading and writing four neighbouring pixels of the colour target in any of its formats:
 // quantisation (with ordered dither on 16- and 8-bit targets when asked), 5-6-5 packing and
 // unpacking, and palette indices through the inverse palette. The per-pixel calls are defined here
-// so that the span shader inlines them.
+// so that the span shader inlines them; they take the target's format as an argument, so that a span
+// function compiled for one format drops the others' code.
 
 #include <cstdint>
 
@@ -41,25 +42,38 @@ inline U4 PackRgb(const Color4& color) {
   return AsUnsigned((ToInt(color.r + half) << 16) | (ToInt(color.g + half) << 8) | ToInt(color.b + half));
 }
 
+// Bytes per pixel of a colour target's format.
+constexpr int BytesPerPixel(PixelFormat format) {
+  switch (format) {
+    case PixelFormat::Palette8: return 1;
+    case PixelFormat::RGB565: return 2;
+    case PixelFormat::RGB888: return 3;
+    case PixelFormat::XRGB8888: break;
+  }
+  return 4;
+}
+
 class ColorBuffer {
  public:
   // `palette` is the inverse palette the device keeps for palettised targets.
   void Bind(const ColorTarget& target, const InversePalette* palette);
   // The row the following Load and Store calls work on.
   void SelectRow(int y) { FRows.SelectRow(y); }
+  PixelFormat Format() const { return FTarget.format; }
 
-  // Pixels x..x+count-1 of the selected row (count 1..4; the other lanes are undefined).
-  Color4 Load(int x, int count) const;
+  // Pixels x..x+count-1 of the selected row (count 1..4; the other lanes are undefined). `format`
+  // is Format().
+  Color4 Load(int x, int count, PixelFormat format) const;
   // Writes the lanes of `mask` among the first `count` (with a count of 4, 16- and 32-bit targets
   // write back the pixels outside the mask). `thresholds` are the dither thresholds of
   // those pixels (kRoundingThresholds without dithering).
-  void Store(int x, int count, I4 mask, const Color4& color, F4 thresholds);
+  void Store(int x, int count, I4 mask, const Color4& color, F4 thresholds, PixelFormat format);
   void Prefetch(int left, int right, int y) const { FRows.Prefetch(left, right, y); }
   // One 0x00RRGGBB colour over a rectangle (already inside the target), undithered.
   void Fill(int left, int top, int right, int bottom, std::uint32_t color);
 
  private:
-  U4 Encode(const Color4& color, F4 thresholds) const;
+  U4 Encode(const Color4& color, F4 thresholds, PixelFormat format) const;
   U4 PaletteIndices(const Color4& color, F4 thresholds) const;
 
   ColorTarget FTarget;
@@ -67,15 +81,16 @@ class ColorBuffer {
   const InversePalette* FPalette = nullptr;
 };
 
-inline Color4 ColorBuffer::Load(int x, int count) const {
-  const std::uint8_t* p = FRows.Pixel(x);
+inline Color4 ColorBuffer::Load(int x, int count, PixelFormat format) const {
+  const int bytes = BytesPerPixel(format);
+  const std::uint8_t* p = FRows.Pixel(x, bytes);
   U4 words{};
-  if (count == 4 && (FRows.bytes == 2 || FRows.bytes == 4)) {
-    words = LoadFour(p, FRows.bytes);
+  if (count == 4 && (bytes == 2 || bytes == 4)) {
+    words = LoadFour(p, bytes);
   } else {
-    for (int lane = 0; lane < count; ++lane) words[lane] = LoadPixel(p + lane * FRows.bytes, FRows.bytes);
+    for (int lane = 0; lane < count; ++lane) words[lane] = LoadPixel(p + lane * bytes, bytes);
   }
-  switch (FTarget.format) {
+  switch (format) {
     case PixelFormat::RGB565: return Unpack565(words);
     case PixelFormat::Palette8:
       for (int lane = 0; lane < count; ++lane) words[lane] = FTarget.palette[words[lane]];
@@ -86,8 +101,8 @@ inline Color4 ColorBuffer::Load(int x, int count) const {
   return Unpack(words | 0xFF000000u);
 }
 
-inline U4 ColorBuffer::Encode(const Color4& color, F4 thresholds) const {
-  switch (FTarget.format) {
+inline U4 ColorBuffer::Encode(const Color4& color, F4 thresholds, PixelFormat format) const {
+  switch (format) {
     case PixelFormat::RGB565: return Pack565(color, thresholds);
     case PixelFormat::Palette8: return PaletteIndices(color, thresholds);
     case PixelFormat::RGB888:
@@ -96,15 +111,16 @@ inline U4 ColorBuffer::Encode(const Color4& color, F4 thresholds) const {
   return PackRgb(color);
 }
 
-inline void ColorBuffer::Store(int x, int count, I4 mask, const Color4& color, F4 thresholds) {
-  const U4 words = Encode(color, thresholds);
-  std::uint8_t* p = FRows.Pixel(x);
-  if (count == 4 && (FRows.bytes == 2 || FRows.bytes == 4)) {
-    StoreFour(p, FRows.bytes, mask, words);
+inline void ColorBuffer::Store(int x, int count, I4 mask, const Color4& color, F4 thresholds, PixelFormat format) {
+  const U4 words = Encode(color, thresholds, format);
+  const int bytes = BytesPerPixel(format);
+  std::uint8_t* p = FRows.Pixel(x, bytes);
+  if (count == 4 && (bytes == 2 || bytes == 4)) {
+    StoreFour(p, bytes, mask, words);
     return;
   }
   for (int lane = 0; lane < count; ++lane) {
-    if (mask[lane]) StorePixel(p + lane * FRows.bytes, FRows.bytes, words[lane]);
+    if (mask[lane]) StorePixel(p + lane * bytes, bytes, words[lane]);
   }
 }
 

@@ -34,21 +34,44 @@ inline void PrefetchRange(const std::uint8_t* p, int bytes) {
   }
 }
 
+// Four 16-bit values widened to 32 bits, and back (the values fit in 16 bits). SSE2 has no unsigned
+// narrowing, and the compiler's generic conversions take a dozen shuffles: widening interleaves with
+// zeros, narrowing sign-extends the low halves so that the signed saturating pack keeps them intact.
+inline U4 Widen(U16x4 values) {
+#if defined(__SSE2__)
+  const __m128i words = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(&values));
+  return (U4)_mm_unpacklo_epi16(words, _mm_setzero_si128());
+#else
+  return __builtin_convertvector(values, U4);
+#endif
+}
+inline U16x4 Narrow(U4 values) {
+#if defined(__SSE2__)
+  const __m128i extended = _mm_srai_epi32(_mm_slli_epi32((__m128i)values, 16), 16);
+  const __m128i packed = _mm_packs_epi32(extended, extended);
+  U16x4 narrowed;
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(&narrowed), packed);
+  return narrowed;
+#else
+  return __builtin_convertvector(values, U16x4);
+#endif
+}
+
 // Four 16- or 32-bit pixels from `p`, where all four may be read.
 inline U4 LoadFour(const std::uint8_t* p, int bytes) {
-  return bytes == 2 ? __builtin_convertvector(Load<U16x4>(p), U4) : Load<U4>(p);
+  return bytes == 2 ? Widen(Load<U16x4>(p)) : Load<U4>(p);
 }
 
 // Writes the lanes of `mask` of four 16- or 32-bit pixels, by writing back what the others hold.
 inline void StoreFour(std::uint8_t* p, int bytes, I4 mask, U4 values) {
   if (AllLanes(mask)) {  // nothing to write back: no need to read
     if (bytes == 2) {
-      Store(p, __builtin_convertvector(values, U16x4));
+      Store(p, Narrow(values));
     } else {
       Store(p, values);
     }
   } else if (bytes == 2) {
-    Store(p, __builtin_convertvector(mask, I16x4) ? __builtin_convertvector(values, U16x4) : Load<U16x4>(p));
+    Store(p, (I16x4)Narrow((U4)mask) ? Narrow(values) : Load<U16x4>(p));
   } else {
     Store(p, mask ? values : Load<U4>(p));
   }

@@ -22,7 +22,9 @@ struct PixelRows {
     return pixels + static_cast<std::ptrdiff_t>(y) * pitch + static_cast<std::ptrdiff_t>(x) * bytes;
   }
   void SelectRow(int y) { row = Address(0, y); }
-  std::uint8_t* Pixel(int x) const { return row + static_cast<std::ptrdiff_t>(x) * bytes; }
+  // Pixel x of the selected row; `knownBytes` is `bytes`, passed in so that a span function compiled
+  // for one pixel size multiplies by a constant.
+  std::uint8_t* Pixel(int x, int knownBytes) const { return row + static_cast<std::ptrdiff_t>(x) * knownBytes; }
 
   // Starts fetching pixels left..right-1 of row y into the cache.
   void Prefetch(int left, int right, int y) const { PrefetchRange(Address(left, y), (right - left) * bytes); }

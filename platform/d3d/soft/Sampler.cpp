@@ -38,10 +38,10 @@ void Sampler::Bind(const Texture* texture, Filter filter, float lodBias, bool al
   FKey = U4{key, key, key, key};
 }
 
-Texels Sampler::BetweenLevels(int level, float fraction, F4 u, F4 v) const {
-  const Texels fine = SampleLevel(FLevels[level], u, v);
-  const Texels coarse = SampleLevel(FLevels[level + 1], u, v);
-  const F4 t = Splat(fraction);
+Texels Sampler::BetweenLevels(const Levels& levels, F4 u, F4 v) const {
+  const Texels fine = SampleLevel(*levels.fine, u, v);
+  const Texels coarse = SampleLevel(*levels.coarse, u, v);
+  const F4 t = Splat(levels.fraction);
   // Where one level is keyed and the other not, the unkeyed one shows, as long as it weighs more.
   const I4 both = fine.drawn & coarse.drawn;
   const Color4 color = Select(both, Lerp(fine.color, coarse.color, t), Select(fine.drawn, fine.color, coarse.color));

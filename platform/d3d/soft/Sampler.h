@@ -39,13 +39,25 @@ class Sampler {
   // only colour is filtered.
   void Bind(const Texture* texture, Filter filter, float lodBias, bool alpha);
 
-  // Whether Sample needs a level of detail (a mip filter).
+  // The levels a run of pixels samples, and the coarser one's weight when it blends two.
+  struct Levels {
+    const TextureLevel* fine;
+    const TextureLevel* coarse;  // null: the fine level alone
+    float fraction;
+  };
+
+  // Whether Choose needs a level of detail (a mip filter).
   bool UsesLod() const { return FMipMode != MipMode::None; }
   int Width() const { return FTexture->Width(); }
   int Height() const { return FTexture->Height(); }
 
-  // The texels at texture coordinates (u, v) of four pixels, for a level of detail from MipLod.
-  Texels Sample(F4 u, F4 v, float lod) const;
+  // The levels for a level of detail from MipLod (any value without a mip filter). The level of
+  // detail is held over runs of pixels, so the choice is made once per run rather than per chunk.
+  Levels Choose(float lod) const;
+  // The texels at texture coordinates (u, v) of four pixels.
+  Texels Sample(const Levels& levels, F4 u, F4 v) const {
+    return levels.coarse == nullptr ? SampleLevel(*levels.fine, u, v) : BetweenLevels(levels, u, v);
+  }
 
  private:
   enum class MipMode : std::uint8_t { None, NearestLevel, BetweenLevels };
@@ -53,7 +65,7 @@ class Sampler {
   Texels SampleLevel(const TextureLevel& level, F4 u, F4 v) const {
     return FBilinear ? Bilinear(level, u, v) : Nearest(level, u, v);
   }
-  Texels BetweenLevels(int level, float fraction, F4 u, F4 v) const;
+  Texels BetweenLevels(const Levels& levels, F4 u, F4 v) const;
   Texels Nearest(const TextureLevel& level, F4 u, F4 v) const;
   Texels Bilinear(const TextureLevel& level, F4 u, F4 v) const;
   Texels KeyedBilinear(const U4 (&taps)[4], F4 fx, F4 fy) const;
@@ -114,13 +126,13 @@ inline BilinearTaps WrapBilinear(F4 coordinate, int size) {
 
 }  // namespace sampling
 
-inline Texels Sampler::Sample(F4 u, F4 v, float lod) const {
+inline Sampler::Levels Sampler::Choose(float lod) const {
   lod = std::min(lod + FLodBias, static_cast<float>(FLastLevel));
-  if (FMipMode == MipMode::None || !(lod > 0.0f)) return SampleLevel(FLevels[0], u, v);
-  if (FMipMode == MipMode::NearestLevel) return SampleLevel(FLevels[static_cast<int>(lod + 0.5f)], u, v);
+  if (FMipMode == MipMode::None || !(lod > 0.0f)) return {&FLevels[0], nullptr, 0.0f};
+  if (FMipMode == MipMode::NearestLevel) return {&FLevels[static_cast<int>(lod + 0.5f)], nullptr, 0.0f};
   const int level = static_cast<int>(lod);
-  if (level == FLastLevel) return SampleLevel(FLevels[level], u, v);
-  return BetweenLevels(level, lod - static_cast<float>(level), u, v);
+  if (level == FLastLevel) return {&FLevels[level], nullptr, 0.0f};
+  return {&FLevels[level], &FLevels[level + 1], lod - static_cast<float>(level)};
 }
 
 inline Texels Sampler::Nearest(const TextureLevel& level, F4 u, F4 v) const {

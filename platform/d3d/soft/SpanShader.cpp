@@ -1,5 +1,9 @@
 #include "platform/d3d/soft/SpanShader.h"
 
+#include <array>
+#include <iterator>
+#include <utility>
+
 #include "platform/d3d/soft/Config.h"
 #include "platform/d3d/soft/Dither.h"
 
@@ -34,23 +38,66 @@ I4 CompareLanes(Compare func, I4 value, I4 reference) {
   return SplatI(-1);
 }
 
+// The span functions compiled for the common states (see SpanPipeline.h), most used first.
+constexpr SpanPipeline kCommonStates[] = {
+    CommonState(true, true, PixelFormat::RGB565),    CommonState(true, true, PixelFormat::XRGB8888),
+    CommonState(true, false, PixelFormat::RGB565),   CommonState(true, false, PixelFormat::XRGB8888),
+    CommonState(false, true, PixelFormat::RGB565),   CommonState(false, true, PixelFormat::XRGB8888),
+    CommonState(false, false, PixelFormat::RGB565),  CommonState(false, false, PixelFormat::XRGB8888),
+};
+
+// Whether a span function working with `f` needs interpolant i.
+bool Needed(const SpanFeatures& f, int i) {
+  switch (i) {
+    case kZ: return f.depthTest || f.depthWrite;
+    case kQ:
+    case kUQ:
+    case kVQ: return f.texture;
+    case kA: return f.blend || f.alphaTest;
+    case kSR:
+    case kSG:
+    case kSB: return f.specular;
+    case kFog: return f.fog;
+    default: return true;
+  }
+}
+
 }  // namespace
 
-void SpanShader::Bind(const DrawState& state, int clipRight, ColorBuffer& color, DepthBuffer& depth) {
+void SpanShader::Bind(const DrawState& state, int clipRight, ColorBuffer& color, DepthBuffer& depth, bool specialise) {
   FState = state;
   FClipRight = clipRight;
   FColor = &color;
   FDepth = &depth;
-  FDepthTest = state.zTest && depth.Present();
-  FDepthWrite = state.zWrite && depth.Present();
-  FAlpha = state.blend || state.alphaTest;
+  FFeatures = {.texture = state.texture != nullptr,
+               .specular = state.specular,
+               .fog = state.fog,
+               .alphaTest = state.alphaTest,
+               .blend = state.blend,
+               .dither = state.dither,
+               .depthTest = state.zTest && depth.Present(),
+               .depthWrite = state.zWrite && depth.Present(),
+               .format = color.Format(),
+               .depthBytes = depth.Present() ? depth.Bytes() : 0};
+  FShadeSpan = specialise ? Choose(FFeatures) : &SpanShader::ShadeSpan<kAnyState>;
   if (state.texture != nullptr) {
-    FSampler.Bind(state.texture, state.filter, state.mipLodBias, FAlpha);
+    FSampler.Bind(state.texture, state.filter, state.mipLodBias, state.blend || state.alphaTest);
     const auto width = static_cast<float>(FSampler.Width()), height = static_cast<float>(FSampler.Height());
     FTextureSize = F4{width, height, width, height};
+    FLevels = FSampler.Choose(0.0f);  // without a mip filter, for the whole batch
   }
   const U4 fog = {state.fogColor, state.fogColor, state.fogColor, state.fogColor};
   FFogColor = Unpack(fog);
+}
+
+SpanShader::SpanFunction SpanShader::Choose(const SpanFeatures& features) {
+  static constexpr auto kFunctions = []<std::size_t... I>(std::index_sequence<I...>) {
+    return std::array<SpanFunction, sizeof...(I)>{&SpanShader::ShadeSpan<kCommonStates[I]>...};
+  }(std::make_index_sequence<std::size(kCommonStates)>());
+  for (std::size_t i = 0; i < std::size(kCommonStates); ++i) {
+    if (kCommonStates[i].Fits(features)) return kFunctions[i];
+  }
+  return &SpanShader::ShadeSpan<kAnyState>;
 }
 
 void SpanShader::Begin(const Gradients& gradients) {
@@ -63,9 +110,9 @@ void SpanShader::Begin(const Gradients& gradients) {
   FLodQ = F4{gradients.dx[kQ], gradients.dx[kQ], gradients.dy[kQ], gradients.dy[kQ]};
 }
 
-// Everything a span calls is inlined into it: calls that pass the colours of four pixels through
-// memory would cost more than the work they do.
-[[gnu::flatten]] void SpanShader::Shade(int y, int left, int right) {
+template <SpanPipeline P>
+void SpanShader::ShadeSpan(int y, int left, int right) {
+  const SpanFeatures f = Resolve(P, FFeatures);
   const Gradients& g = *FGradients;
   const F4 stepsX = Splat(static_cast<float>(left - g.originX));
   const F4 stepsY = Splat(static_cast<float>(y - g.originY));
@@ -75,46 +122,51 @@ void SpanShader::Begin(const Gradients& gradients) {
     d3d::soft::Store(reinterpret_cast<std::uint8_t*>(&start[i]), at(g.origin) + at(g.dx) * stepsX + at(g.dy) * stepsY);
   }
   Chunk first;
-  for (int i = 0; i < kInterpolantCount; ++i) first[i] = Splat(start[i]) + FLaneOffsets[i];
+  for (int i = 0; i < kInterpolantCount; ++i) {
+    if (Needed(f, i)) first[i] = Splat(start[i]) + FLaneOffsets[i];
+  }
   FLodX = left - LodRunPixels;
   FColor->SelectRow(y);
-  if (FDepthTest || FDepthWrite) FDepth->SelectRow(y);
+  if (f.depthTest || f.depthWrite) FDepth->SelectRow(y);
   float index = 0.0f;
   for (int x = left; x < right; x += ChunkPixels, index += 1.0f) {
-    ShadeChunk(x, y, std::min(ChunkPixels, right - x), ChunkValues{first, FChunkStep, Splat(index)});
+    ShadeChunk<P>(x, y, std::min(ChunkPixels, right - x), ChunkValues{first, FChunkStep, Splat(index)});
   }
 }
 
+template <SpanPipeline P>
 void SpanShader::ShadeChunk(int x, int y, int count, const ChunkValues& values) {
+  const SpanFeatures f = Resolve(P, FFeatures);
+  const bool alpha = f.blend || f.alphaTest;
   I4 mask = kLaneIndexI < count;
   // A chunk cut short by the end of its span still reads and writes whole runs of four (writing back
   // what it does not draw) unless they would pass the clip rectangle: no branches per pixel.
   if (x + ChunkPixels <= FClipRight) count = ChunkPixels;
   U4 depth{};
-  if (FDepthTest || FDepthWrite) depth = FDepth->Quantise(values[kZ]);
-  if (FDepthTest) {
-    mask &= FDepth->Test(x, count, depth);
+  if (f.depthTest || f.depthWrite) depth = FDepth->Quantise(values[kZ]);
+  if (f.depthTest) {
+    mask &= FDepth->Test(x, count, depth, f.depthBytes);
     if (!AnyLane(mask)) return;
   }
-  Color4 color{values[kR], values[kG], values[kB], FAlpha ? values[kA] : Splat(255.0f)};
-  if (FState.texture != nullptr) mask &= ApplyTexture(x, values, color);
-  SpecularAndFog(values, color);
-  if (FState.alphaTest) mask &= AlphaTest(color.a);
+  Color4 color{values[kR], values[kG], values[kB], alpha ? values[kA] : Splat(255.0f)};
+  if (f.texture) mask &= ApplyTexture(x, values, color);
+  SpecularAndFog<P>(values, color);
+  if (f.alphaTest) mask &= AlphaTest(color.a);
   if (!AnyLane(mask)) return;
   color = ClampColor(color);
-  if (FState.blend) color = LerpRgb(FColor->Load(x, count), color, color.a * Splat(kInverse255));  // source alpha
-  FColor->Store(x, count, mask, color, FState.dither ? DitherThresholds(x, y) : kRoundingThresholds);
-  if (FDepthWrite) FDepth->Store(x, count, mask, depth);
+  if (f.blend) color = LerpRgb(FColor->Load(x, count, f.format), color, color.a * Splat(kInverse255));  // source alpha
+  FColor->Store(x, count, mask, color, f.dither ? DitherThresholds(x, y) : kRoundingThresholds, f.format);
+  if (f.depthWrite) FDepth->Store(x, count, mask, depth, f.depthBytes);
 }
 
 I4 SpanShader::ApplyTexture(int x, const ChunkValues& values, Color4& color) {
   const F4 w = Splat(1.0f) / values[kQ];
   const F4 u = values[kUQ] * w, v = values[kVQ] * w;
   if (FSampler.UsesLod() && x >= FLodX + LodRunPixels) {
-    FLod = Lod(u, v, w);
+    FLevels = FSampler.Choose(Lod(u, v, w));
     FLodX = x;
   }
-  const Texels texels = FSampler.Sample(u, v, FLod);
+  const Texels texels = FSampler.Sample(FLevels, u, v);
   color = Modulate(texels.color, color);
   return texels.drawn;
 }
@@ -128,14 +180,16 @@ float SpanShader::Lod(F4 u, F4 v, F4 w) const {
   return MipLod(squares[0] + squares[1], squares[2] + squares[3]);
 }
 
+template <SpanPipeline P>
 void SpanShader::SpecularAndFog(const ChunkValues& values, Color4& color) const {
-  if (FState.specular) {
+  const SpanFeatures f = Resolve(P, FFeatures);
+  if (f.specular) {
     const F4 full = Splat(255.0f);
     color.r = Min(color.r + values[kSR], full);
     color.g = Min(color.g + values[kSG], full);
     color.b = Min(color.b + values[kSB], full);
   }
-  if (FState.fog) {
+  if (f.fog) {
     const F4 alpha = color.a;
     color = LerpRgb(FFogColor, color, values[kFog] * Splat(kInverse255));
     color.a = alpha;
