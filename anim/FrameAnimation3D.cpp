@@ -126,7 +126,8 @@ void TFrameAnimation3D::AddKeys() {
     const auto t = static_cast<float>(i);
     if (key.UseRotation()) {
       const TRotation3D& step = key.KeyRotation;
-      rotation = rm::QuaternionMultiply(rotation, rm::QuaternionFromRotation(step.Axis.GetVector(), step.Angle.Value()));
+      rotation =
+          rm::QuaternionMultiply(rotation, rm::QuaternionFromRotation(step.Axis.GetVector(), step.Angle.Value()));
       CheckResult(FDXAnimation->AddRotateKey(t, rotation), "FrameAnimation3D error: Add rotation key failed");
     }
     if (key.UseScale()) {

@@ -199,8 +199,7 @@ void TFrame3D::TransformBox(TBox3D& box) const {
   rm::Box result{{kBoxStart, kBoxStart, kBoxStart}, {-kBoxStart, -kBoxStart, -kBoxStart}};
   for (unsigned corner = 0; corner < 8; ++corner) {
     rm::Vector scene;
-    CheckResult(FDXFrame->Transform(&scene, Pick(corner, corners.max, corners.min)),
-                "Frame3D error: Transform failed");
+    CheckResult(FDXFrame->Transform(&scene, Pick(corner, corners.max, corners.min)), "Frame3D error: Transform failed");
     Grow(result, scene);
   }
   box.SetBox(result);

@@ -159,7 +159,8 @@ TEST_F(FrameTest, PlatformFailuresOfReadsAndWritesRaiseTheirMessages) {
   TFrame3D frame;
   frame.SetParent(&Scene);
   rtl::faults::Arm("rm.Frame.SetPosition", kFault);
-  ExpectRaises([&] { frame.GetPosition().SetXYZ(1, 1, 1); }, std::string("Frame3D error: Set position failed") + kFaultSuffix);
+  ExpectRaises([&] { frame.GetPosition().SetXYZ(1, 1, 1); },
+               std::string("Frame3D error: Set position failed") + kFaultSuffix);
   rtl::faults::Arm("rm.Frame.SetOrientation", kFault);
   ExpectRaises([&] { frame.WriteOrientation(); }, std::string("Frame3D error: Set Orientation failed") + kFaultSuffix);
   rtl::faults::Arm("rm.Frame.GetPosition", kFault);
@@ -399,6 +400,15 @@ TEST_F(FrameTest, RecordSavesLoadsAndSavesTheSameBytesApplyingTheSetters) {
   EXPECT_TRUE(loaded.Marked());
   ExpectVector(loaded.GetOrientation().Up, 0, 0, 1);
   EXPECT_EQ(loaded.Animation().KeyCount(), 1);
+}
+
+TEST_F(FrameTest, SavingRecordsWhereThePlatformHasMovedTheFrame) {
+  TFrame3D frame;
+  frame.SetParent(&Scene);
+  ASSERT_EQ(frame.DXFrame()->SetPosition(nullptr, 0, 0, 2), rm::D3DRM_OK);
+  frame.MarkMoved(kPosition);
+  const std::vector<std::uint8_t> bytes = Saved(frame);
+  EXPECT_EQ(ToHex({bytes.begin() + 2, bytes.begin() + 14}), "00 00 00 00 00 00 00 00 00 00 00 40");
 }
 
 TEST_F(FrameTest, DamagedRecordsRaiseStreamReadError) {

@@ -5,10 +5,10 @@ namespace d3d::soft {
 void DepthBuffer::Bind(const DepthTarget& target) {
   FRows = {target.pixels, target.pitch, target.bits == 16 ? 2 : 4, nullptr};
   switch (target.bits) {
-    case 16: FScale = 65535.0f, FFar = 0xFFFFu; break;
-    case 24: FScale = 16777215.0f, FFar = 0xFFFFFFu; break;
+    case 16: FScale = Splat(65535.0f), FFar = 0xFFFFu; break;
+    case 24: FScale = Splat(16777215.0f), FFar = 0xFFFFFFu; break;
     // The largest float below 2^31, so that the conversion through int32 cannot overflow.
-    default: FScale = 2147483520.0f, FFar = 0xFFFFFFFFu; break;
+    default: FScale = Splat(2147483520.0f), FFar = 0xFFFFFFFFu; break;
   }
 }
 

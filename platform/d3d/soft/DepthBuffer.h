@@ -24,7 +24,7 @@ class DepthBuffer {
   int Bytes() const { return FRows.bytes; }
 
   // Depths 0..1 (clamped) as stored values.
-  U4 Quantise(F4 z) const { return AsUnsigned(ToInt(Clamp(z, 0.0f, 1.0f) * Splat(FScale))); }
+  U4 Quantise(F4 z) const { return AsUnsigned(ToInt(Clamp(z, 0.0f, 1.0f) * FScale)); }
   // Lanes (of pixels x..x+count-1 of the selected row) whose depth is at or in front of the stored
   // one. With a count of 4 all four pixels are read, and Store writes back those outside the mask.
   // `bytes` is Bytes().
@@ -36,7 +36,7 @@ class DepthBuffer {
 
  private:
   PixelRows FRows;
-  float FScale = 65535.0f;
+  F4 FScale = Splat(65535.0f);  // in every lane, so that a chunk need not spread it
   std::uint32_t FFar = 0xFFFFu;
 };
 

@@ -86,12 +86,14 @@ class Sampler {
 
 namespace sampling {
 
-inline U4 Gather(const std::uint32_t* texels, I4 index) {
+// Indices are taken unsigned (they are never negative): a lane moved out of a register is then
+// already a valid 64-bit offset, where a signed one would be sign-extended first.
+inline U4 Gather(const std::uint32_t* texels, U4 index) {
   return U4{texels[index[0]], texels[index[1]], texels[index[2]], texels[index[3]]};
 }
 
 // The texels at `index` and the ones after them, with one 64-bit load per pixel.
-inline void GatherPairs(const std::uint32_t* texels, I4 index, U4& first, U4& second) {
+inline void GatherPairs(const std::uint32_t* texels, U4 index, U4& first, U4& second) {
   using U64x2 = std::uint64_t __attribute__((vector_size(16)));
   const auto pair = [&](int lane) { return Load<std::uint64_t>(reinterpret_cast<const std::uint8_t*>(texels + index[lane])); };
   const U4 low = (U4)U64x2{pair(0), pair(1)}, high = (U4)U64x2{pair(2), pair(3)};
@@ -138,7 +140,7 @@ inline Sampler::Levels Sampler::Choose(float lod) const {
 inline Texels Sampler::Nearest(const TextureLevel& level, F4 u, F4 v) const {
   using namespace sampling;
   const I4 index = RowStart(WrapNearest(v, level.height), level.width) + WrapNearest(u, level.width);
-  const U4 texels = Gather(level.texels, index);
+  const U4 texels = Gather(level.texels, AsUnsigned(index));
   return {Texel(texels), FKeyed ? Unkeyed(texels) : SplatI(-1)};
 }
 
@@ -146,14 +148,17 @@ inline Texels Sampler::Bilinear(const TextureLevel& level, F4 u, F4 v) const {
   using namespace sampling;
   const BilinearTaps x = WrapBilinear(u, level.width);
   const BilinearTaps y = WrapBilinear(v, level.height);
-  const I4 row0 = RowStart(y.first, level.width), row1 = RowStart(y.second, level.width);
+  const U4 row0 = AsUnsigned(RowStart(y.first, level.width)), column0 = AsUnsigned(x.first);
   U4 taps[4];
-  if (!AnyLane(x.first == level.width - 1)) {  // no lane wraps: each pair is side by side in memory
-    GatherPairs(level.texels, row0 + x.first, taps[0], taps[1]);
-    GatherPairs(level.texels, row1 + x.first, taps[2], taps[3]);
+  if (!AnyLane((x.first == level.width - 1) | (y.first == level.height - 1))) {
+    // No lane wraps: each pair is side by side in memory, and the lower pair one row on, so that
+    // both pairs are found from the same indices.
+    GatherPairs(level.texels, row0 + column0, taps[0], taps[1]);
+    GatherPairs(level.texels + level.width, row0 + column0, taps[2], taps[3]);
   } else {
-    taps[0] = Gather(level.texels, row0 + x.first), taps[1] = Gather(level.texels, row0 + x.second);
-    taps[2] = Gather(level.texels, row1 + x.first), taps[3] = Gather(level.texels, row1 + x.second);
+    const U4 row1 = AsUnsigned(RowStart(y.second, level.width)), column1 = AsUnsigned(x.second);
+    taps[0] = Gather(level.texels, row0 + column0), taps[1] = Gather(level.texels, row0 + column1);
+    taps[2] = Gather(level.texels, row1 + column0), taps[3] = Gather(level.texels, row1 + column1);
   }
   if (FKeyed) return KeyedBilinear(taps, x.weight, y.weight);
   const Color4 top = Blend(Texel(taps[0]), Texel(taps[1]), x.weight);

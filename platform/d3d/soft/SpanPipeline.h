@@ -64,10 +64,9 @@ constexpr SpanFeatures Resolve(const SpanPipeline& p, const SpanFeatures& batch)
 // Every feature asked at run time: fits any batch.
 inline constexpr SpanPipeline kAnyState{};
 
-// The states compiled for: opaque, depth-tested and -written into a 16-bit buffer, without specular,
-// textured or not, fogged or not, into a dithered 16-bit or an undithered 32-bit target, the states
-// the retained-mode layer draws solid scenes with.
-constexpr SpanPipeline CommonState(bool texture, bool fog, PixelFormat format) {
+// A state compiled for: opaque, depth-tested and -written, without specular, as the retained-mode
+// layer draws solid scenes.
+constexpr SpanPipeline CommonState(bool texture, bool fog, PixelFormat format, int depthBytes) {
   const auto known = [](bool on) { return on ? Known::On : Known::Off; };
   SpanPipeline p;
   p.texture = known(texture);
@@ -75,12 +74,12 @@ constexpr SpanPipeline CommonState(bool texture, bool fog, PixelFormat format) {
   p.fog = known(fog);
   p.alphaTest = Known::Off;
   p.blend = Known::Off;
-  p.dither = known(format == PixelFormat::RGB565);
+  p.dither = Known::AtRunTime;  // a choice between two threshold tables; 32-bit targets ignore it
   p.depthTest = Known::On;
   p.depthWrite = Known::On;
   p.formatKnown = true;
   p.format = format;
-  p.depthBytes = 2;
+  p.depthBytes = depthBytes;
   return p;
 }
 

@@ -1,7 +1,6 @@
 #include "platform/d3d/soft/SpanShader.h"
 
 #include <array>
-#include <iterator>
 #include <utility>
 
 #include "platform/d3d/soft/Config.h"
@@ -38,13 +37,20 @@ I4 CompareLanes(Compare func, I4 value, I4 reference) {
   return SplatI(-1);
 }
 
-// The span functions compiled for the common states (see SpanPipeline.h), most used first.
-constexpr SpanPipeline kCommonStates[] = {
-    CommonState(true, true, PixelFormat::RGB565),    CommonState(true, true, PixelFormat::XRGB8888),
-    CommonState(true, false, PixelFormat::RGB565),   CommonState(true, false, PixelFormat::XRGB8888),
-    CommonState(false, true, PixelFormat::RGB565),   CommonState(false, true, PixelFormat::XRGB8888),
-    CommonState(false, false, PixelFormat::RGB565),  CommonState(false, false, PixelFormat::XRGB8888),
-};
+// The span functions compiled for common states (see SpanPipeline.h): textured or not, fogged or not,
+// into 16- and 32-bit targets with 16-bit or wider depth buffers.
+constexpr auto kCommonStates = [] {
+  std::array<SpanPipeline, 16> states{};
+  std::size_t i = 0;
+  for (const PixelFormat format : {PixelFormat::RGB565, PixelFormat::XRGB8888}) {
+    for (const int depthBytes : {2, 4}) {
+      for (const bool texture : {true, false}) {
+        for (const bool fog : {true, false}) states[i++] = CommonState(texture, fog, format, depthBytes);
+      }
+    }
+  }
+  return states;
+}();
 
 // Whether a span function working with `f` needs interpolant i.
 bool Needed(const SpanFeatures& f, int i) {
@@ -93,8 +99,8 @@ void SpanShader::Bind(const DrawState& state, int clipRight, ColorBuffer& color,
 SpanShader::SpanFunction SpanShader::Choose(const SpanFeatures& features) {
   static constexpr auto kFunctions = []<std::size_t... I>(std::index_sequence<I...>) {
     return std::array<SpanFunction, sizeof...(I)>{&SpanShader::ShadeSpan<kCommonStates[I]>...};
-  }(std::make_index_sequence<std::size(kCommonStates)>());
-  for (std::size_t i = 0; i < std::size(kCommonStates); ++i) {
+  }(std::make_index_sequence<kCommonStates.size()>());
+  for (std::size_t i = 0; i < kCommonStates.size(); ++i) {
     if (kCommonStates[i].Fits(features)) return kFunctions[i];
   }
   return &SpanShader::ShadeSpan<kAnyState>;
@@ -125,13 +131,15 @@ void SpanShader::ShadeSpan(int y, int left, int right) {
   for (int i = 0; i < kInterpolantCount; ++i) {
     if (Needed(f, i)) first[i] = Splat(start[i]) + FLaneOffsets[i];
   }
-  FLodX = left - LodRunPixels;
   FColor->SelectRow(y);
   if (f.depthTest || f.depthWrite) FDepth->SelectRow(y);
+  // Whole chunks, then what is left: for whole ones the lane mask and the run length are constants.
+  static_assert(LodRunPixels % ChunkPixels == 0, "level-of-detail runs start on chunks");
   float index = 0.0f;
-  for (int x = left; x < right; x += ChunkPixels, index += 1.0f) {
-    ShadeChunk<P>(x, y, std::min(ChunkPixels, right - x), ChunkValues{first, FChunkStep, Splat(index)});
-  }
+  int x = left;
+  const auto values = [&] { return ChunkValues{first, FChunkStep, Splat(index), (x - left) % LodRunPixels == 0}; };
+  for (; right - x >= ChunkPixels; x += ChunkPixels, index += 1.0f) ShadeChunk<P>(x, y, ChunkPixels, values());
+  if (x < right) ShadeChunk<P>(x, y, right - x, values());
 }
 
 template <SpanPipeline P>
@@ -149,7 +157,7 @@ void SpanShader::ShadeChunk(int x, int y, int count, const ChunkValues& values) 
     if (!AnyLane(mask)) return;
   }
   Color4 color{values[kR], values[kG], values[kB], alpha ? values[kA] : Splat(255.0f)};
-  if (f.texture) mask &= ApplyTexture(x, values, color);
+  if (f.texture) mask &= ApplyTexture(values, color);
   SpecularAndFog<P>(values, color);
   if (f.alphaTest) mask &= AlphaTest(color.a);
   if (!AnyLane(mask)) return;
@@ -159,13 +167,10 @@ void SpanShader::ShadeChunk(int x, int y, int count, const ChunkValues& values) 
   if (f.depthWrite) FDepth->Store(x, count, mask, depth, f.depthBytes);
 }
 
-I4 SpanShader::ApplyTexture(int x, const ChunkValues& values, Color4& color) {
+I4 SpanShader::ApplyTexture(const ChunkValues& values, Color4& color) {
   const F4 w = Splat(1.0f) / values[kQ];
   const F4 u = values[kUQ] * w, v = values[kVQ] * w;
-  if (FSampler.UsesLod() && x >= FLodX + LodRunPixels) {
-    FLevels = FSampler.Choose(Lod(u, v, w));
-    FLodX = x;
-  }
+  if (values.newLodRun && FSampler.UsesLod()) FLevels = FSampler.Choose(Lod(u, v, w));
   const Texels texels = FSampler.Sample(FLevels, u, v);
   color = Modulate(texels.color, color);
   return texels.drawn;

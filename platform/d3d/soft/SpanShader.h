@@ -38,11 +38,13 @@ class SpanShader {
   using Chunk = std::array<F4, kInterpolantCount>;
 
   // The interpolants of one chunk: the span's first chunk stepped on `index` chunks, each worked
-  // out only when asked for (a chunk that fails the depth test needs its depth alone).
+  // out only when asked for (a chunk that fails the depth test needs its depth alone); and whether
+  // the chunk starts a run of LodRunPixels, for which the level of detail is worked out afresh.
   struct ChunkValues {
     const Chunk& first;
     const Chunk& step;
     F4 index;
+    bool newLodRun;
     F4 operator[](int i) const { return first[i] + step[i] * index; }
   };
 
@@ -58,7 +60,7 @@ class SpanShader {
   template <SpanPipeline P>
   void ShadeChunk(int x, int y, int count, const ChunkValues& values);
   // Modulates the colour by the texels; returns the lanes the colour key leaves.
-  I4 ApplyTexture(int x, const ChunkValues& values, Color4& color);
+  I4 ApplyTexture(const ChunkValues& values, Color4& color);
   float Lod(F4 u, F4 v, F4 w) const;
   template <SpanPipeline P>
   void SpecularAndFog(const ChunkValues& values, Color4& color) const;
@@ -78,10 +80,8 @@ class SpanShader {
   // For the level of detail: the derivatives of UQ and VQ along x and y, those of Q beside them, and
   // the texture's size.
   F4 FLodUQVQ{}, FLodQ{}, FTextureSize{};
-  // The levels chosen for the level of detail last worked out on this span, and the pixel it was
-  // worked out at (the span start minus LodRunPixels: none yet).
+  // The levels chosen for the level of detail last worked out on this span.
   Sampler::Levels FLevels{};
-  int FLodX = 0;
 };
 
 }  // namespace d3d::soft
