@@ -34,9 +34,11 @@ class TStructure3D : public TElement3D {
   bool Modified() const { return FModified; }
   std::int32_t UpdateCount() const { return FUpdateCount; }
 
- private:
+ protected:
+  // Forwards a sub-element's change unless a bracket is open; the change counts as a modification.
   void ElementChanged(TElement3D* sender);
 
+ private:
   bool FModified = false;
   // Structures register a handful of members: the first few are indexed without allocating, so
   // building the many small values of a world costs no extra trip to the heap.

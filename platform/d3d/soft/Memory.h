@@ -58,9 +58,7 @@ inline U16x4 Narrow(U4 values) {
 }
 
 // Four 16- or 32-bit pixels from `p`, where all four may be read.
-inline U4 LoadFour(const std::uint8_t* p, int bytes) {
-  return bytes == 2 ? Widen(Load<U16x4>(p)) : Load<U4>(p);
-}
+inline U4 LoadFour(const std::uint8_t* p, int bytes) { return bytes == 2 ? Widen(Load<U16x4>(p)) : Load<U4>(p); }
 
 // Writes the lanes of `mask` of four 16- or 32-bit pixels, by writing back what the others hold.
 inline void StoreFour(std::uint8_t* p, int bytes, I4 mask, U4 values) {
