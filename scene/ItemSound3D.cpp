@@ -1,6 +1,7 @@
 #include "scene/ItemSound3D.h"
 
 #include "core3d/Collection3D.h"
+#include "core3d/Stream3D.h"
 #include "platform/rtl/Cast.h"
 #include "platform/rtl/Exceptions.h"
 #include "scene/Construction3D.h"

@@ -1,6 +1,7 @@
 #include "scene/Shape3D.h"
 
 #include "platform/rtl/Cast.h"
+#include "resources/Mesh3D.h"
 #include "scene/Construction3D.h"
 
 void TShape3D::Link() {

@@ -2,6 +2,7 @@
 
 #include "resources/Material3D.h"
 #include "resources/Mesh3D.h"
+#include "resources/Texture3D.h"
 #include "scene/Construction3D.h"
 
 void TSprite3D::Link() {

@@ -55,6 +55,38 @@ std::uint32_t BoxFilter(const TextureLevel& above, int x0, int x1, int y0, int y
   return sum.Mean();
 }
 
+// The rounded mean of four texels, two channels at a time in 16-bit lanes (four sums of at most
+// 1020 fit): the same value as the box filter's, for the common case of a 2x2 box without a key.
+std::uint32_t Mean4(std::uint32_t a, std::uint32_t b, std::uint32_t c, std::uint32_t d) {
+  constexpr std::uint32_t kLanes = 0x00FF00FFu, kHalf = 0x00020002u;
+  const std::uint32_t even = ((a & kLanes) + (b & kLanes) + (c & kLanes) + (d & kLanes) + kHalf) >> 2;
+  const std::uint32_t odd =
+      (((a >> 8) & kLanes) + ((b >> 8) & kLanes) + ((c >> 8) & kLanes) + ((d >> 8) & kLanes) + kHalf) >> 2;
+  return (even & kLanes) | (odd & kLanes) << 8;
+}
+
+// A level of exactly half the size above, without a key: every texel is the mean of a 2x2 box.
+void HalveEven(const TextureLevel& above, int width, int height, std::uint32_t* texels) {
+  for (int y = 0; y < height; ++y) {
+    const std::uint32_t* top = above.texels + static_cast<std::size_t>(2 * y) * above.width;
+    const std::uint32_t* bottom = top + above.width;
+    std::uint32_t* out = texels + static_cast<std::size_t>(y) * width;
+    for (int x = 0; x < width; ++x) out[x] = Mean4(top[2 * x], top[2 * x + 1], bottom[2 * x], bottom[2 * x + 1]);
+  }
+}
+
+// Any level: each texel the box filter of the texels it covers above.
+void FilterBoxes(const TextureLevel& above, int width, int height, bool keyed, std::uint32_t key,
+                 std::uint32_t* texels) {
+  for (int y = 0; y < height; ++y) {
+    const int y0 = y * above.height / height, y1 = (y + 1) * above.height / height;
+    for (int x = 0; x < width; ++x) {
+      const int x0 = x * above.width / width, x1 = (x + 1) * above.width / width;
+      texels[static_cast<std::size_t>(y) * width + x] = BoxFilter(above, x0, x1, y0, y1, keyed, key);
+    }
+  }
+}
+
 }  // namespace
 
 Texture::Texture(int width, int height, std::span<const std::uint32_t> texels)
@@ -90,12 +122,10 @@ void Texture::BuildLevels() {
     const int width = HalfSize(above.width);
     const int height = HalfSize(above.height);
     std::uint32_t* texels = FStorage.data() + offset;
-    for (int y = 0; y < height; ++y) {
-      const int y0 = y * above.height / height, y1 = (y + 1) * above.height / height;
-      for (int x = 0; x < width; ++x) {
-        const int x0 = x * above.width / width, x1 = (x + 1) * above.width / width;
-        texels[static_cast<std::size_t>(y) * width + x] = BoxFilter(above, x0, x1, y0, y1, FColorKey, FKeyColor);
-      }
+    if (!FColorKey && above.width == 2 * width && above.height == 2 * height) {
+      HalveEven(above, width, height, texels);
+    } else {
+      FilterBoxes(above, width, height, FColorKey, FKeyColor, texels);
     }
     FLevels.push_back({width, height, texels});
     offset += TexelCount(width, height);

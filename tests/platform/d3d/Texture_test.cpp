@@ -1,11 +1,11 @@
 // The texture the devices sample: the mip chain's sizes and box-filtered texels, colour keys kept
 // through the chain, and rebuilding with a new version when texels or key change.
 
+#include "platform/d3d/Texture.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
-
-#include "platform/d3d/Texture.h"
 
 namespace d3d {
 namespace {
@@ -91,3 +91,25 @@ TEST(Texture, ColourKeyChangesMoveTheVersionOnOnlyWhenTheyChangeSomething) {
 
 }  // namespace
 }  // namespace d3d
+
+// Unkeyed even levels take a packed shortcut; a key that matches no texel takes the general box
+// filter. Both must give the same levels, byte for byte.
+TEST(Texture, PackedHalvingGivesTheSameLevelsAsTheBoxFilter) {
+  std::vector<std::uint32_t> texels(64 * 32);
+  std::uint32_t seed = 12345;
+  for (std::uint32_t& t : texels) {
+    seed = seed * 1664525u + 1013904223u;
+    t = seed & 0xFFFEFFFFu;  // a green bit clear: never the white key below
+  }
+  d3d::Texture packed(64, 32, texels);
+  d3d::Texture filtered(64, 32, texels);
+  filtered.SetColorKey(true, 0xFFFFFFFFu);
+  ASSERT_EQ(packed.LevelCount(), filtered.LevelCount());
+  for (int level = 1; level < packed.LevelCount(); ++level) {
+    const auto& a = packed.Level(level);
+    const auto& b = filtered.Level(level);
+    ASSERT_EQ(a.width * a.height, b.width * b.height);
+    for (int i = 0; i < a.width * a.height; ++i)
+      ASSERT_EQ(a.texels[i], b.texels[i]) << "level " << level << " texel " << i;
+  }
+}
