@@ -59,12 +59,26 @@ TItem3D* TConstruction3D::AddItem(std::unique_ptr<TItem3D> owned) {
   FItems.push_back(std::move(owned));
   item->SetConstruction(this);
   if (!item->OnChange) item->OnChange = TNotifyEvent::Bind<&TConstruction3D::ElementChanged>(this);
-  FRoot.Animation().AddAnimation(item->Animation());
-  item->Link();
+  LinkOrUndo(*item);
   item->Container = this;
   if (auto* visual = dynamic_cast<TVisualItem3D*>(item)) FTopologies.push_back(&visual->TopologyBox());
   FRoot.InvalidateBox();
   return item;
+}
+
+// An item that cannot be hung in the tree is given up again, with its animation unlinked: left in
+// the list, it could never be removed, since it never reached the topology list.
+void TConstruction3D::LinkOrUndo(TItem3D& item) {
+  bool animated = false;
+  try {
+    FRoot.Animation().AddAnimation(item.Animation());
+    animated = true;
+    item.Link();
+  } catch (...) {
+    if (animated) FRoot.Animation().RemoveAnimation(item.Animation());
+    FItems.pop_back();
+    throw;
+  }
 }
 
 // Once out of the list the item is freed on every path, also when unlinking its animations fails.

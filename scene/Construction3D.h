@@ -49,6 +49,7 @@ class TConstruction3D : public TItemCollection3D {
   const std::vector<TTopologyBox3D*>& Topologies() const { return FTopologies; }
 
  private:
+  void LinkOrUndo(TItem3D& item);
   void ReadTree(rtl::TStream& stream, TFrame3D& frame, int depth);
   void WriteTree(rtl::TStream& stream, const TFrame3D& frame);
 
