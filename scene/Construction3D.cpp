@@ -5,7 +5,9 @@
 #include "core3d/Stream3D.h"
 #include "platform/rtl/Cast.h"
 #include "platform/rtl/Exceptions.h"
+#include "scene/Camera3D.h"
 #include "scene/ItemSound3D.h"
+#include "scene/Light3D.h"
 #include "scene/Shape3D.h"
 #include "scene/Sprite3D.h"
 
@@ -19,11 +21,12 @@ constexpr int kMaxTreeDepth = 256;
 // The least an entry of an item tree takes: its class name's length and its subtree's count.
 constexpr std::int64_t kMinTreeEntryBytes = 8;
 
-// Lights and cameras are not items of this system yet: their names are refused like unknown ones.
 std::unique_ptr<TItem3D> NewItem(const std::string& className) {
   if (className == "TShape3D") return std::make_unique<TShape3D>();
   if (className == "TSprite3D") return std::make_unique<TSprite3D>();
   if (className == "TItemSound3D") return std::make_unique<TItemSound3D>();
+  if (className == "TLight3D") return std::make_unique<TLight3D>();
+  if (className == "TCamera3D") return std::make_unique<TCamera3D>();
   throw rtl::Exception("Construction3D error: Create item by name failed");
 }
 

@@ -118,7 +118,7 @@ TEST_F(ConstructionTest, CreatesTheFiveItemClassesByNameAndOrdersTheirAnimations
   EXPECT_EQ(shape.GetVisual(), Rock);
   EXPECT_EQ(sprite.GetVisual(), Moss);
 
-  for (const char* name : {"TLight3D", "TCamera3D", "TFrame3D", "tshape3d", ""}) {
+  for (const char* name : {"TFrame3D", "TItem3D", "tshape3d", ""}) {
     ExpectRaises([&] { House.CreateItem(name); }, kCreateFailed);
   }
   EXPECT_EQ(House.ItemCount(), 3);
@@ -181,7 +181,7 @@ TEST_F(ConstructionTest, HostileTreesRaiseAReadErrorAndKeepWhatWasRead) {
   rtl::TMemoryStream unknown;
   unknown.WriteBuffer(head.data(), static_cast<std::int64_t>(head.size()));
   WriteInteger(unknown, 1);
-  WriteString(unknown, "TLight3D");
+  WriteString(unknown, "TFrame3D");
   auto unknownStream = StreamOf(unknown.Bytes());
   ExpectRaises([&] { House.LoadFromStream(unknownStream); }, kCreateFailed);
 }
