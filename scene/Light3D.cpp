@@ -7,6 +7,7 @@
 #include "core3d/RetainedMode.h"
 #include "core3d/Stream3D.h"
 #include "platform/rtl/Cast.h"
+#include "scene/Map3D.h"
 
 namespace {
 
@@ -175,6 +176,19 @@ void TLight3D::UpdateType() {
   const std::int32_t typed = FDXLight->SetType(PlatformType());
   CheckResult(DXFrame()->AddLight(FDXLight.Get()), kAddFailed);
   CheckResult(typed, "Light3D error: Set light type failed");
+  LightPlacedObject();
+}
+
+// A light of a placed object lights its own scene or the whole world, as its flags say; while the
+// object lies in no scene its enable frame stays as it is.
+void TLight3D::LightPlacedObject() {
+  const auto* object = dynamic_cast<const TObject3D*>(Construction());
+  if (object == nullptr || object->Scene() == nullptr) return;
+  if (FLightFlags & kOwnSceneOnly) {
+    SetEnableFrame(&object->Scene()->Root());
+  } else {
+    SetEnableFrame(&object->GetMap().Root());
+  }
 }
 
 // A light that a failed attach left out of its frame is only put back: asking the frame to delete

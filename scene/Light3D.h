@@ -62,6 +62,7 @@ class TLight3D : public TItem3D {
   // Takes the light out of its frame when the frame holds it.
   void Detach();
   rm::LightType PlatformType() const;
+  void LightPlacedObject();
   rm::ColorRGB ScaledColor() const;
   // Calls the platform with `value` when it differs from `field`, then stores it and notifies.
   void SetPlatformValue(float& field, float value, float platformValue, std::int32_t (rm::Light::*set)(float),
