@@ -56,6 +56,7 @@ class Surface : public rtl::RefCounted {
   const SurfaceDesc& Desc() const { return FDesc; }
   // Direct access for the layers that draw into memory surfaces; valid while not lost.
   std::uint8_t* Pixels() { return FPixels.data(); }
+  const std::uint8_t* Pixels() const { return FPixels.data(); }
 
  private:
   SurfaceDesc FDesc;

@@ -34,8 +34,10 @@ void Renderer::Setup(const View& view, Device& device, Frame& root) {
   FFront = view.front;
   FBack = view.back;
   FOrthographic = view.orthographic;
+  // The field is the half size of the shorter side of the view at the front plane (at any depth
+  // when orthographic), so front and field together fix the angle of view.
   const float halfShort = std::min(view.width, view.height) / 2.0f;
-  FScale = halfShort / view.field;
+  FScale = FOrthographic ? halfShort / view.field : halfShort * view.front / view.field;
   FKx = (view.width / 2.0f) / FScale;
   FKy = (view.height / 2.0f) / FScale;
   FCx = view.x + view.width / 2.0f;

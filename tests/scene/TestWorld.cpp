@@ -236,6 +236,8 @@ void BuildTestWorld(TWorld3D& world) {
   AddBox(world.Meshes(), "Neck", {12, 45, 12}, "Skin");
   AddBox(world.Meshes(), "Ghost", {40, 40, 40}, "Ghost");
   AddBox(world.Meshes(), "Sky", {5000, 5000, 5000}, "Sky", true);
+  // The background hangs outside the lit world: the sky shows its own colour.
+  rtl::CheckedCast<TMesh3D>(*world.Meshes().ItemByName("Sky")).GetSurface(0)->SetLighting(false);
   AddModels(world);
   AddScenes(world);
 }

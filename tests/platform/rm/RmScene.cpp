@@ -4,6 +4,8 @@
 
 #include <stdexcept>
 
+#include "platform/dd/SurfacePicture.h"
+
 namespace rm_testing {
 
 namespace {
@@ -20,11 +22,6 @@ std::vector<dd::PaletteEntry> TestPalette() {
                   static_cast<std::uint8_t>((i & 3) * 255 / 3), 0};
   }
   return entries;
-}
-
-std::uint32_t Widen565(std::uint32_t p) {
-  const std::uint32_t r = (p >> 11) & 31, g = (p >> 5) & 63, b = p & 31;
-  return 0xFF000000u | ((r << 3 | r >> 2) << 16) | ((g << 2 | g >> 4) << 8) | (b << 3 | b >> 2);
 }
 
 struct Face {
@@ -82,31 +79,7 @@ testing_support::Picture RmScene::Render() {
 }
 
 testing_support::Picture RmScene::Capture() {
-  testing_support::Picture picture{Width, Height, std::vector<std::uint32_t>(static_cast<std::size_t>(Width) * Height)};
-  const std::uint8_t* pixels = Target->Pixels();
-  const d3d::PixelFormat format = Target->Desc().format;
-  for (int y = 0; y < Height; ++y) {
-    const std::uint8_t* row = pixels + static_cast<std::size_t>(y) * Target->Pitch();
-    for (int x = 0; x < Width; ++x) {
-      std::uint32_t argb = 0;
-      switch (format) {
-        case d3d::PixelFormat::Palette8:
-          argb = 0xFF000000u | Palette->Colors()[row[x]];
-          break;
-        case d3d::PixelFormat::RGB565:
-          argb = Widen565(row[2 * x] | row[2 * x + 1] << 8);
-          break;
-        case d3d::PixelFormat::RGB888:
-          argb = 0xFF000000u | std::uint32_t{row[3 * x + 2]} << 16 | std::uint32_t{row[3 * x + 1]} << 8 | row[3 * x];
-          break;
-        case d3d::PixelFormat::XRGB8888:
-          argb = 0xFF000000u | std::uint32_t{row[4 * x + 2]} << 16 | std::uint32_t{row[4 * x + 1]} << 8 | row[4 * x];
-          break;
-      }
-      picture.Pixels[static_cast<std::size_t>(y) * Width + x] = argb;
-    }
-  }
-  return picture;
+  return testing_support::Picture{Width, Height, dd::SurfacePicture(*Target)};
 }
 
 rtl::Ref<rm::Frame> RmScene::AddFrame(rm::Frame* parent) {

@@ -1,0 +1,121 @@
+#include "render/HeadlessView.h"
+
+#include "core3d/CheckResult.h"
+#include "core3d/RetainedMode.h"
+#include "platform/dd/Direct3D.h"
+#include "platform/dd/SurfacePicture.h"
+#include "platform/rm/Mesh.h"
+#include "render/PngFile.h"
+
+namespace {
+
+constexpr float kFront = 24.0f;
+constexpr float kField = 20.0f;
+constexpr int kDepthBits = 16;
+
+// 3-3-2: every colour has a near neighbour, so 8-bit frames stay recognisable.
+std::vector<dd::PaletteEntry> EvenPalette() {
+  std::vector<dd::PaletteEntry> entries(256);
+  for (int i = 0; i < 256; ++i) {
+    entries[i] = {static_cast<std::uint8_t>((i >> 5) * 255 / 7), static_cast<std::uint8_t>(((i >> 2) & 7) * 255 / 7),
+                  static_cast<std::uint8_t>((i & 3) * 255 / 3), 0};
+  }
+  return entries;
+}
+
+void Check(std::int32_t result, const char* message) { CheckResult(result, message); }
+
+}  // namespace
+
+THeadlessView::THeadlessView(int width, int height, d3d::PixelFormat format) : FWidth(width), FHeight(height) {
+  CreateSurfaces(format);
+  CreateDevice();
+  FScene = std::make_unique<TFrame3D>();
+  FCamera = std::make_unique<TFrame3D>();
+  FCamera->SetParent(FScene.get());
+  Check(FRoot->CreateViewport(FDevice.Get(), FCamera->DXFrame(), 0, 0, width, height, &FViewport),
+        "Window3D error: Create viewport failed");
+  Check(FViewport->SetBack(TMapPainter::TOptions{}.Back), "Window3D error: Can't set back plane");
+  Check(FViewport->SetFront(kFront), "Window3D error: Can't set front plane");
+  Check(FViewport->SetField(kField), "Window3D error: Can't set field of view");
+  FPainter = std::make_unique<TMapPainter>(*FViewport, *FDevice, *FScene, *FCamera);
+}
+
+// The frames and the device go while the root they were made through is still the current one.
+THeadlessView::~THeadlessView() {
+  FPainter.reset();
+  FViewport.Reset();
+  FCamera.reset();
+  FScene.reset();
+  FDevice.Reset();
+  SetRetainedMode(nullptr);
+}
+
+void THeadlessView::CreateSurfaces(d3d::PixelFormat format) {
+  Check(dd::DirectDrawCreate(nullptr, &FDirectDraw), "Window3D error: Create DirectDraw failed");
+  dd::SurfaceDesc desc;
+  desc.caps = dd::DDSCAPS_OFFSCREENPLAIN | dd::DDSCAPS_3DDEVICE | dd::DDSCAPS_SYSTEMMEMORY;
+  desc.width = FWidth;
+  desc.height = FHeight;
+  desc.format = format;
+  Check(FDirectDraw->CreateSurface(desc, &FTarget), "Window3D error: Create back surface failed");
+  dd::SurfaceDesc depth;
+  depth.caps = dd::DDSCAPS_ZBUFFER | dd::DDSCAPS_SYSTEMMEMORY;
+  depth.width = FWidth;
+  depth.height = FHeight;
+  depth.zBufferBitDepth = kDepthBits;
+  Check(FDirectDraw->CreateSurface(depth, &FDepth), "Window3D error: Create z-buffer surface failed");
+  Check(FTarget->AddAttachedSurface(FDepth.Get()), "Window3D error: Attach z-buffer failed");
+  if (format != d3d::PixelFormat::Palette8) return;
+  const auto entries = EvenPalette();
+  Check(FDirectDraw->CreatePalette(entries, &FPalette), "Window3D error: Create palette failed");
+  Check(FTarget->SetPalette(FPalette.Get()), "Window3D error: Set palette failed");
+}
+
+void THeadlessView::CreateDevice() {
+  rtl::Ref<dd::Direct3D> direct3D;
+  Check(FDirectDraw->QueryDirect3D(&direct3D), "Window3D error: Query Direct3D failed");
+  std::unique_ptr<d3d::Device> device;
+  Check(direct3D->CreateDevice(dd::kRGBDeviceGuid, FTarget.Get(), &device), "Window3D error: Create device failed");
+  Check(rm::Direct3DRMCreate(&FRoot), "Window3D error: Create Direct3DRM failed");
+  SetRetainedMode(FRoot.Get());
+  Check(FRoot->CreateDeviceFromD3D(std::move(device), FTarget.Get(), false, &FDevice),
+        "Window3D error: Create device failed");
+  Check(FDevice->SetQuality(rm::D3DRMRENDER_GOURAUD), "Window3D error: Set quality failed");
+  Check(FDevice->SetTextureQuality(rm::D3DRMTEXTURE_NEAREST), "Window3D error: Set texture quality failed");
+  Check(FDevice->SetDither(false), "Window3D error: Set dither failed");
+}
+
+bool THeadlessView::PlaceCamera(TMap3D& map) {
+  TCamera3D* camera = FindCamera(map);
+  if (camera == nullptr) return false;
+  if (map.Root().Parent() == nullptr) map.Root().SetParent(FScene.get());
+  FCamera->GetPosition().Assign(camera->GetPosition());
+  FCamera->GetOrientation().Assign(camera->GetOrientation());
+  return true;
+}
+
+void THeadlessView::Render(TMap3D& map) { FPainter->DrawMap(map); }
+
+std::vector<std::uint32_t> THeadlessView::Picture() const { return dd::SurfacePicture(*FTarget); }
+
+void THeadlessView::SavePng(const std::string& fileName) const {
+  WritePngFile(fileName, FWidth, FHeight, Picture());
+}
+
+TCamera3D* FindCamera(TMap3D& map) {
+  TCamera3D* found = nullptr;
+  for (int s = 0; s < map.Scenes().Count(); ++s) {
+    const TCollectionObject3D& objects = static_cast<TScene3D*>(map.Scenes().GetItem(s))->Objects();
+    for (int i = 0; i < objects.Count(); ++i) {
+      const auto* object = static_cast<TObject3D*>(objects.GetItem(i));
+      for (int j = 0; j < object->ItemCount(); ++j) {
+        if (auto* camera = dynamic_cast<TCamera3D*>(object->GetItem(j))) {
+          found = camera;
+          break;
+        }
+      }
+    }
+  }
+  return found;
+}
