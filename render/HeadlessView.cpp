@@ -13,18 +13,6 @@ constexpr float kFront = 24.0f;
 constexpr float kField = 20.0f;
 constexpr int kDepthBits = 16;
 
-// 3-3-2: every colour has a near neighbour, so 8-bit frames stay recognisable.
-std::vector<dd::PaletteEntry> EvenPalette() {
-  std::vector<dd::PaletteEntry> entries(256);
-  for (int i = 0; i < 256; ++i) {
-    entries[i] = {static_cast<std::uint8_t>((i >> 5) * 255 / 7), static_cast<std::uint8_t>(((i >> 2) & 7) * 255 / 7),
-                  static_cast<std::uint8_t>((i & 3) * 255 / 3), 0};
-  }
-  return entries;
-}
-
-void Check(std::int32_t result, const char* message) { CheckResult(result, message); }
-
 }  // namespace
 
 THeadlessView::THeadlessView(int width, int height, d3d::PixelFormat format) : FWidth(width), FHeight(height) {
@@ -33,11 +21,11 @@ THeadlessView::THeadlessView(int width, int height, d3d::PixelFormat format) : F
   FScene = std::make_unique<TFrame3D>();
   FCamera = std::make_unique<TFrame3D>();
   FCamera->SetParent(FScene.get());
-  Check(FRoot->CreateViewport(FDevice.Get(), FCamera->DXFrame(), 0, 0, width, height, &FViewport),
+  CheckResult(FRoot->CreateViewport(FDevice.Get(), FCamera->DXFrame(), 0, 0, width, height, &FViewport),
         "Window3D error: Create viewport failed");
-  Check(FViewport->SetBack(TMapPainter::TOptions{}.Back), "Window3D error: Can't set back plane");
-  Check(FViewport->SetFront(kFront), "Window3D error: Can't set front plane");
-  Check(FViewport->SetField(kField), "Window3D error: Can't set field of view");
+  CheckResult(FViewport->SetBack(TMapPainter::TOptions{}.Back), "Window3D error: Can't set back plane");
+  CheckResult(FViewport->SetFront(kFront), "Window3D error: Can't set front plane");
+  CheckResult(FViewport->SetField(kField), "Window3D error: Can't set field of view");
   FPainter = std::make_unique<TMapPainter>(*FViewport, *FDevice, *FScene, *FCamera);
 }
 
@@ -52,38 +40,38 @@ THeadlessView::~THeadlessView() {
 }
 
 void THeadlessView::CreateSurfaces(d3d::PixelFormat format) {
-  Check(dd::DirectDrawCreate(nullptr, &FDirectDraw), "Window3D error: Create DirectDraw failed");
+  CheckResult(dd::DirectDrawCreate(nullptr, &FDirectDraw), "Window3D error: Create DirectDraw failed");
   dd::SurfaceDesc desc;
   desc.caps = dd::DDSCAPS_OFFSCREENPLAIN | dd::DDSCAPS_3DDEVICE | dd::DDSCAPS_SYSTEMMEMORY;
   desc.width = FWidth;
   desc.height = FHeight;
   desc.format = format;
-  Check(FDirectDraw->CreateSurface(desc, &FTarget), "Window3D error: Create back surface failed");
+  CheckResult(FDirectDraw->CreateSurface(desc, &FTarget), "Window3D error: Create back surface failed");
   dd::SurfaceDesc depth;
   depth.caps = dd::DDSCAPS_ZBUFFER | dd::DDSCAPS_SYSTEMMEMORY;
   depth.width = FWidth;
   depth.height = FHeight;
   depth.zBufferBitDepth = kDepthBits;
-  Check(FDirectDraw->CreateSurface(depth, &FDepth), "Window3D error: Create z-buffer surface failed");
-  Check(FTarget->AddAttachedSurface(FDepth.Get()), "Window3D error: Attach z-buffer failed");
+  CheckResult(FDirectDraw->CreateSurface(depth, &FDepth), "Window3D error: Create z-buffer surface failed");
+  CheckResult(FTarget->AddAttachedSurface(FDepth.Get()), "Window3D error: Attach z-buffer failed");
   if (format != d3d::PixelFormat::Palette8) return;
-  const auto entries = EvenPalette();
-  Check(FDirectDraw->CreatePalette(entries, &FPalette), "Window3D error: Create palette failed");
-  Check(FTarget->SetPalette(FPalette.Get()), "Window3D error: Set palette failed");
+  const auto entries = dd::EvenPalette();
+  CheckResult(FDirectDraw->CreatePalette(entries, &FPalette), "Window3D error: Create palette failed");
+  CheckResult(FTarget->SetPalette(FPalette.Get()), "Window3D error: Set palette failed");
 }
 
 void THeadlessView::CreateDevice() {
   rtl::Ref<dd::Direct3D> direct3D;
-  Check(FDirectDraw->QueryDirect3D(&direct3D), "Window3D error: Query Direct3D failed");
+  CheckResult(FDirectDraw->QueryDirect3D(&direct3D), "Window3D error: Query Direct3D failed");
   std::unique_ptr<d3d::Device> device;
-  Check(direct3D->CreateDevice(dd::kRGBDeviceGuid, FTarget.Get(), &device), "Window3D error: Create device failed");
-  Check(rm::Direct3DRMCreate(&FRoot), "Window3D error: Create Direct3DRM failed");
+  CheckResult(direct3D->CreateDevice(dd::kRGBDeviceGuid, FTarget.Get(), &device), "Window3D error: Create device failed");
+  CheckResult(rm::Direct3DRMCreate(&FRoot), "Window3D error: Create Direct3DRM failed");
   SetRetainedMode(FRoot.Get());
-  Check(FRoot->CreateDeviceFromD3D(std::move(device), FTarget.Get(), false, &FDevice),
+  CheckResult(FRoot->CreateDeviceFromD3D(std::move(device), FTarget.Get(), false, &FDevice),
         "Window3D error: Create device failed");
-  Check(FDevice->SetQuality(rm::D3DRMRENDER_GOURAUD), "Window3D error: Set quality failed");
-  Check(FDevice->SetTextureQuality(rm::D3DRMTEXTURE_NEAREST), "Window3D error: Set texture quality failed");
-  Check(FDevice->SetDither(false), "Window3D error: Set dither failed");
+  CheckResult(FDevice->SetQuality(rm::D3DRMRENDER_GOURAUD), "Window3D error: Set quality failed");
+  CheckResult(FDevice->SetTextureQuality(rm::D3DRMTEXTURE_NEAREST), "Window3D error: Set texture quality failed");
+  CheckResult(FDevice->SetDither(false), "Window3D error: Set dither failed");
 }
 
 bool THeadlessView::PlaceCamera(TMap3D& map) {

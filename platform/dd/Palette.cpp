@@ -50,4 +50,13 @@ std::int32_t Palette::SetEntries(int start, std::span<const PaletteEntry> entrie
   return DD_OK;
 }
 
+std::array<PaletteEntry, 256> EvenPalette() {
+  std::array<PaletteEntry, 256> entries{};
+  for (int i = 0; i < 256; ++i) {
+    entries[i] = {static_cast<std::uint8_t>((i >> 5) * 255 / 7), static_cast<std::uint8_t>(((i >> 2) & 7) * 255 / 7),
+                  static_cast<std::uint8_t>((i & 3) * 255 / 3), 0};
+  }
+  return entries;
+}
+
 }  // namespace dd

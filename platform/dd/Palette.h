@@ -28,4 +28,8 @@ class Palette : public rtl::RefCounted {
   std::uint32_t FVersion = 0;
 };
 
+// 3-3-2 colours: every colour has a near neighbour, so 8-bit frames drawn without a palette of
+// their own stay recognisable.
+std::array<PaletteEntry, 256> EvenPalette();
+
 }  // namespace dd

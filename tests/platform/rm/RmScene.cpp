@@ -14,16 +14,6 @@ void Check(std::int32_t result, const char* what) {
   if (result != 0) throw std::runtime_error(std::string(what) + " failed with " + std::to_string(result));
 }
 
-// A 3-3-2 palette: every colour reachable, so 8-bit pictures stay recognisable.
-std::vector<dd::PaletteEntry> TestPalette() {
-  std::vector<dd::PaletteEntry> entries(256);
-  for (int i = 0; i < 256; ++i) {
-    entries[i] = {static_cast<std::uint8_t>((i >> 5) * 255 / 7), static_cast<std::uint8_t>(((i >> 2) & 7) * 255 / 7),
-                  static_cast<std::uint8_t>((i & 3) * 255 / 3), 0};
-  }
-  return entries;
-}
-
 struct Face {
   rm::Vector normal, right, up;
 };
@@ -56,7 +46,7 @@ RmScene::RmScene(int width, int height, d3d::PixelFormat format, int depthBits,
     Check(Target->AddAttachedSurface(Depth.Get()), "AddAttachedSurface");
   }
   if (format == d3d::PixelFormat::Palette8) {
-    const auto entries = TestPalette();
+    const auto entries = dd::EvenPalette();
     Check(DirectDraw->CreatePalette(entries, &Palette), "CreatePalette");
     Check(Target->SetPalette(Palette.Get()), "SetPalette");
   }
