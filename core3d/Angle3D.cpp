@@ -1,10 +1,11 @@
 #include "core3d/Angle3D.h"
 
+#include "core3d/SnapValue.h"
 #include "core3d/Stream3D.h"
 #include "platform/rtl/Cast.h"
 
 void TAngle3D::SetValue(float v) {
-  if (v == FValue) return;
+  if (SameValue(FValue, v)) return;
   FValue = v;
   Changed();
 }

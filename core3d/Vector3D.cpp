@@ -23,7 +23,7 @@ void TVector3D::SetRaw(float x, float y, float z) {
 }
 
 void TVector3D::SetXYZ(float x, float y, float z) {
-  if (x == FXYZ[0] && y == FXYZ[1] && z == FXYZ[2]) return;
+  if (SameValue(FXYZ[0], x) && SameValue(FXYZ[1], y) && SameValue(FXYZ[2], z)) return;
   SetRaw(x, y, z);
   Changed();
 }

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <cmath>
+
 #include <string>
 #include <utility>
 #include <vector>
@@ -9,6 +12,7 @@
 #include "platform/rm/Math.h"
 #include "scene/Frame3D.h"
 #include "tests/scene/FrameTest.h"
+#include "tests/support/ChangeCounter.h"
 #include "tests/support/ElementBytes.h"
 #include "tests/support/Raises.h"
 #include "tests/support/StreamBytes.h"
@@ -98,6 +102,22 @@ TEST_F(FrameAnimationTest, ChangedValuesAreSnappedMarkedUsedAndRebuildTheAnimati
   EXPECT_FALSE(Animation().Rebuild());
   key.SetUseScale(false);
   EXPECT_TRUE(Animation().Rebuild());
+}
+
+// Found by fuzzing the world loader: a NaN angle compared unequal to itself, so each snap of it
+// notified again, without end.
+TEST_F(FrameAnimationTest, ANotANumberAngleOrPositionIsStoredOnceWithoutNotifyingForever) {
+  TFrameKey3D& key = AddKey(Animation());
+  const float nan = std::bit_cast<float>(0x7FC00001u);
+  key.KeyRotation.SetRotation(0, 1, 0, nan);
+  EXPECT_TRUE(std::isnan(key.KeyRotation.Angle.Value()));
+  EXPECT_TRUE(key.UseRotation());
+  testing_support::ChangeCounter changes;
+  TVector3D position;
+  changes.Listen(position);
+  position.SetXYZ(nan, 0, 0);
+  position.SetXYZ(nan, 0, 0);
+  EXPECT_EQ(changes.Count(), 1);
 }
 
 TEST_F(FrameAnimationTest, KeyAssignTakesTheSourceFlags) {
