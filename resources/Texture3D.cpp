@@ -195,6 +195,11 @@ void TTexture3D::ReadSource(rtl::TStream& stream) {
   FSource.Desc = ReadDescriptor(stream);
   const rm::Image& d = FSource.Desc;
   if (d.bytesPerLine < 0 || d.height < 0 || d.paletteSize < 0) throw rtl::EReadError();
+  // A row must hold its pixels, or converting the picture would read past the rows stored.
+  const int bytesPerPixel = (d.depth + 7) / 8;
+  if (d.width < 0 || d.depth <= 0 || d.depth > 32 || std::int64_t{d.width} * bytesPerPixel > d.bytesPerLine) {
+    throw rtl::EReadError();
+  }
   const std::int64_t pixelBytes = std::int64_t{d.bytesPerLine} * d.height;
   const std::int64_t paletteBytes = d.rgb ? 0 : std::int64_t{d.paletteSize} * 4;
   CheckRemaining(stream, pixelBytes + paletteBytes);

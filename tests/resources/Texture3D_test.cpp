@@ -110,6 +110,16 @@ TEST_F(Texture3DTest, LoadConvertsTheStoredPictureTopDownAndMakesThePlatformText
   EXPECT_EQ(texture.GetDXTexture()->Shades(), 1);
 }
 
+// Found by fuzzing the world loader: a width wider than the stored rows made the conversion read
+// and write past the pictures.
+TEST_F(Texture3DTest, AWidthTheRowsCannotHoldIsAReadError) {
+  auto record = TextureRecord(4, 2, Stripes);
+  record[0] = 0xE8, record[1] = 0x03;  // width 1000 in rows of 12 bytes
+  auto* texture = static_cast<TTexture3D*>(Textures.Add("wide"));
+  auto stream = StreamOf(record);
+  ExpectRaises([&] { texture->LoadFromStream(stream); }, "Stream read error");
+}
+
 TEST_F(Texture3DTest, KeptSourcesSaveBackIdentically) {
   Textures.KeepSource = true;
   const auto stored = TextureRecord(8, 4, Stripes);
