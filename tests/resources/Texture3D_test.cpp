@@ -117,7 +117,7 @@ TEST_F(Texture3DTest, AWidthTheRowsCannotHoldIsAReadError) {
   record[0] = 0xE8, record[1] = 0x03;  // width 1000 in rows of 12 bytes
   auto* texture = static_cast<TTexture3D*>(Textures.Add("wide"));
   auto stream = StreamOf(record);
-  ExpectRaises([&] { texture->LoadFromStream(stream); }, "Stream read error");
+  testing_support::ExpectRaises([&] { texture->LoadFromStream(stream); }, "Stream read error");
 }
 
 TEST_F(Texture3DTest, KeptSourcesSaveBackIdentically) {
