@@ -22,7 +22,7 @@ THeadlessView::THeadlessView(int width, int height, d3d::PixelFormat format) : F
   FCamera = std::make_unique<TFrame3D>();
   FCamera->SetParent(FScene.get());
   CheckResult(FRoot->CreateViewport(FDevice.Get(), FCamera->DXFrame(), 0, 0, width, height, &FViewport),
-        "Window3D error: Create viewport failed");
+              "Window3D error: Create viewport failed");
   CheckResult(FViewport->SetBack(TMapPainter::TOptions{}.Back), "Window3D error: Can't set back plane");
   CheckResult(FViewport->SetFront(kFront), "Window3D error: Can't set front plane");
   CheckResult(FViewport->SetField(kField), "Window3D error: Can't set field of view");
@@ -64,11 +64,12 @@ void THeadlessView::CreateDevice() {
   rtl::Ref<dd::Direct3D> direct3D;
   CheckResult(FDirectDraw->QueryDirect3D(&direct3D), "Window3D error: Query Direct3D failed");
   std::unique_ptr<d3d::Device> device;
-  CheckResult(direct3D->CreateDevice(dd::kRGBDeviceGuid, FTarget.Get(), &device), "Window3D error: Create device failed");
+  CheckResult(direct3D->CreateDevice(dd::kRGBDeviceGuid, FTarget.Get(), &device),
+              "Window3D error: Create device failed");
   CheckResult(rm::Direct3DRMCreate(&FRoot), "Window3D error: Create Direct3DRM failed");
   SetRetainedMode(FRoot.Get());
   CheckResult(FRoot->CreateDeviceFromD3D(std::move(device), FTarget.Get(), false, &FDevice),
-        "Window3D error: Create device failed");
+              "Window3D error: Create device failed");
   CheckResult(FDevice->SetQuality(rm::D3DRMRENDER_GOURAUD), "Window3D error: Set quality failed");
   CheckResult(FDevice->SetTextureQuality(rm::D3DRMTEXTURE_NEAREST), "Window3D error: Set texture quality failed");
   CheckResult(FDevice->SetDither(false), "Window3D error: Set dither failed");
@@ -87,9 +88,7 @@ void THeadlessView::Render(TMap3D& map) { FPainter->DrawMap(map); }
 
 std::vector<std::uint32_t> THeadlessView::Picture() const { return dd::SurfacePicture(*FTarget); }
 
-void THeadlessView::SavePng(const std::string& fileName) const {
-  WritePngFile(fileName, FWidth, FHeight, Picture());
-}
+void THeadlessView::SavePng(const std::string& fileName) const { WritePngFile(fileName, FWidth, FHeight, Picture()); }
 
 TCamera3D* FindCamera(TMap3D& map) {
   TCamera3D* found = nullptr;

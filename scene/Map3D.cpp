@@ -41,13 +41,19 @@ TMap3D::TMap3D() : FObjects(nullptr, kObjectsName), FScenes(nullptr, kScenesName
   AddElements(&FRoot, &FObjects, &FScenes, &FBackground);
 }
 
+template <class VisitRoot, class VisitObject>
+void TMap3D::ForEachSceneRootAndObject(VisitRoot visitRoot, VisitObject visitObject) {
+  for (int s = 0; s < FScenes.Count(); ++s) {
+    auto* scene = rtl::CheckedCast<TScene3D>(FScenes.GetItem(s));
+    visitRoot(scene->Root());
+    for (int i = 0; i < scene->Objects().Count(); ++i) visitObject(ObjectAt(scene->Objects(), i));
+  }
+  for (int i = 0; i < FObjects.Count(); ++i) visitObject(ObjectAt(FObjects, i));
+}
+
 template <class Visit>
 void TMap3D::ForEachObject(Visit visit) {
-  for (int s = 0; s < FScenes.Count(); ++s) {
-    const TCollectionObject3D& own = rtl::CheckedCast<TScene3D>(FScenes.GetItem(s))->Objects();
-    for (int i = 0; i < own.Count(); ++i) visit(ObjectAt(own, i));
-  }
-  for (int i = 0; i < FObjects.Count(); ++i) visit(ObjectAt(FObjects, i));
+  ForEachSceneRootAndObject([](TVisualFrame3D&) {}, visit);
 }
 
 void TMap3D::SetModels(TCollectionModel3D* models) {
@@ -83,25 +89,17 @@ void TMap3D::SetBoxMode(std::uint8_t mode) {
 }
 
 void TMap3D::ResetClipping() {
-  for (int s = 0; s < FScenes.Count(); ++s) {
-    auto* scene = rtl::CheckedCast<TScene3D>(FScenes.GetItem(s));
-    scene->Root().SetClipped(false);
-    for (int i = 0; i < scene->Objects().Count(); ++i) UnclipObject(ObjectAt(scene->Objects(), i));
-  }
-  for (int i = 0; i < FObjects.Count(); ++i) UnclipObject(ObjectAt(FObjects, i));
+  ForEachSceneRootAndObject([](TVisualFrame3D& root) { root.SetClipped(false); }, UnclipObject);
 }
 
 void TMap3D::UpdateTopologies() {
-  ForEachObject([](TObject3D& object) { ForEachVisualItem(object, [](TVisualItem3D& item) { item.UpdateTopology(); }); });
+  ForEachObject(
+      [](TObject3D& object) { ForEachVisualItem(object, [](TVisualItem3D& item) { item.UpdateTopology(); }); });
 }
 
 void TMap3D::FollowCamera(TFrame3D& camera) {
-  for (int s = 0; s < FScenes.Count(); ++s) {
-    auto* scene = rtl::CheckedCast<TScene3D>(FScenes.GetItem(s));
-    scene->Root().Follow(camera);
-    for (int i = 0; i < scene->Objects().Count(); ++i) FollowObject(ObjectAt(scene->Objects(), i), camera);
-  }
-  for (int i = 0; i < FObjects.Count(); ++i) FollowObject(ObjectAt(FObjects, i), camera);
+  ForEachSceneRootAndObject([&](TVisualFrame3D& root) { root.Follow(camera); },
+                            [&](TObject3D& object) { FollowObject(object, camera); });
 }
 
 void TMap3D::MarkItems(bool transparent, bool decal) {

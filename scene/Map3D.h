@@ -54,7 +54,10 @@ class TMap3D : public TStructure3D {
   std::uint8_t BoxMode() const { return FBoxMode; }
 
  private:
-  // Calls `visit` for every object: each scene's own objects in scene order, then the map's own.
+  // Each scene's root and then its own objects, scene by scene, then the map's own objects.
+  template <class VisitRoot, class VisitObject>
+  void ForEachSceneRootAndObject(VisitRoot visitRoot, VisitObject visitObject);
+  // Every object: each scene's own objects in scene order, then the map's own.
   template <class Visit>
   void ForEachObject(Visit visit);
   void RemoveLinkedObjects();

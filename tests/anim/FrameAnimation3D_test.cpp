@@ -4,7 +4,6 @@
 
 #include <bit>
 #include <cmath>
-
 #include <string>
 #include <utility>
 #include <vector>

@@ -23,7 +23,8 @@ constexpr int kHeight = 120;
 
 bool Near(std::uint32_t a, std::uint32_t b, int tolerance) {
   for (int shift = 0; shift < 24; shift += 8) {
-    if (std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF)) > tolerance) return false;
+    if (std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF)) > tolerance)
+      return false;
   }
   return true;
 }
@@ -120,7 +121,8 @@ TEST(PngFileTest, WritesWhatItIsGivenAndReportsAFileItCannotCreate) {
   WritePngFile(dir.File("p.png"), 2, 2, pixels);
   const Picture read = ReadPng(dir.File("p.png"));
   EXPECT_EQ(read.Pixels, pixels);
-  ExpectRaises([&] { WritePngFile(dir.File("none/p.png"), 2, 2, pixels); }, "Cannot create file " + dir.File("none/p.png"));
+  ExpectRaises([&] { WritePngFile(dir.File("none/p.png"), 2, 2, pixels); },
+               "Cannot create file " + dir.File("none/p.png"));
 }
 
 }  // namespace

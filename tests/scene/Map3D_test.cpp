@@ -299,13 +299,17 @@ TEST_F(MapTest, BackgroundFogReachesTheMapRootAndNineTimesFurtherTheBackground) 
 TEST_F(MapTest, BackgroundFailuresNameTheirCall) {
   TBackground3D& background = Map.Background();
   rtl::faults::Arm("rm.Frame.SetSceneBackground", kFault);
-  ExpectRaises([&] { background.Color().SetColor(1); }, std::string("Background3D error: Set scene background failed") + kFaultSuffix);
+  ExpectRaises([&] { background.Color().SetColor(1); },
+               std::string("Background3D error: Set scene background failed") + kFaultSuffix);
   rtl::faults::Arm("rm.Frame.SetSceneFogParams", kFault, 1);
-  ExpectRaises([&] { background.SetFogStart(3); }, std::string("Background3D error: Set background fog end failed") + kFaultSuffix);
+  ExpectRaises([&] { background.SetFogStart(3); },
+               std::string("Background3D error: Set background fog end failed") + kFaultSuffix);
   rtl::faults::Arm("rm.Frame.SetSceneFogParams", kFault);
-  ExpectRaises([&] { background.SetFogEnd(30); }, std::string("Background3D error: Set scene fog end failed") + kFaultSuffix);
+  ExpectRaises([&] { background.SetFogEnd(30); },
+               std::string("Background3D error: Set scene fog end failed") + kFaultSuffix);
   rtl::faults::Arm("rm.Frame.SetSceneFogMode", kFault);
-  ExpectRaises([&] { background.SetFogEnable(true); }, std::string("Background3D error: Set scene fog mode failed") + kFaultSuffix);
+  ExpectRaises([&] { background.SetFogEnable(true); },
+               std::string("Background3D error: Set scene fog mode failed") + kFaultSuffix);
 }
 
 TEST_F(MapTest, BackgroundMeshIsSwappedOnTheBackgroundFrame) {

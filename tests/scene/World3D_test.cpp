@@ -121,7 +121,8 @@ TEST_F(WorldTest, ForeignAndDamagedFilesRaiseTheFormatOrReadError) {
   for (std::size_t cut = 0; cut < bytes.size(); cut += 1 + cut / 16) {
     auto stream = StreamOf(std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + static_cast<long>(cut)));
     const std::string message = MessageOf([&] { loaded.LoadFromStream(stream); });
-    EXPECT_TRUE(message == "Stream read error" || message == TWorld3D::kFormatError) << "cut at " << cut << ": " << message;
+    EXPECT_TRUE(message == "Stream read error" || message == TWorld3D::kFormatError)
+        << "cut at " << cut << ": " << message;
   }
 }
 
