@@ -55,6 +55,9 @@ class Device {
   // Triangles as index triples into vertices (or, with Points/Wireframe fill, their vertices/edges).
   virtual void DrawTriangles(const DrawState& state, std::span<const TLVertex> vertices,
                              std::span<const std::uint32_t> indices) = 0;
+  // Everything drawn since SetTargets is in the colour target's memory when this returns. Devices
+  // that draw elsewhere (OpenGL) copy it back here; the software device draws in place.
+  virtual void Flush() {}
 
  private:
   bool FInScene = false;

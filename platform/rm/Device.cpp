@@ -65,6 +65,7 @@ std::int32_t Device::Bind(bool* hasDepth) {
 }
 
 void Device::Unbind() {
+  FDevice->Flush();
   if (FDepth) FDepth->Unlock();
   FDepth.Reset();
   FTarget->Unlock();
