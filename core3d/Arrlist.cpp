@@ -11,8 +11,22 @@ void TArrayStrings::Destroy() {
   delete this;
 }
 
+void TArrayStrings::ClearOwned() {
+  BeginUpdate();
+  FreeObjects();
+  Clear();
+  EndUpdate();
+}
+
 TArrayStrings::~TArrayStrings() {
   BeginUpdate();
-  for (int i = Count() - 1; i >= 0; --i) delete Objects(i);
+  FreeObjects();
   EndUpdate();
+}
+
+void TArrayStrings::FreeObjects() {
+  for (int i = Count() - 1; i >= 0; --i) {
+    delete Objects(i);
+    SetObject(i, nullptr);
+  }
 }

@@ -21,10 +21,20 @@ class TArrayStrings : public rtl::TStringList {
 
   std::int32_t RefCount() const { return FRefCount; }
 
+  // Frees every attached object and empties the list, as one change.
+  void ClearOwned();
+
+  // Ends a list through Destroy, for owners that keep one in a std::unique_ptr.
+  struct Deleter {
+    void operator()(TArrayStrings* list) const { list->Destroy(); }
+  };
+
  protected:
   // Frees the attached objects from the last to the first.
   ~TArrayStrings() override;
 
  private:
+  void FreeObjects();
+
   std::int32_t FRefCount = 1;
 };

@@ -12,3 +12,5 @@ rm::Direct3DRM& RetainedMode() {
 }
 
 void SetRetainedMode(rm::Direct3DRM* root) { gRoot = rtl::Ref<rm::Direct3DRM>(root); }
+
+rm::Direct3DRM* CurrentRetainedMode() { return gRoot.Get(); }

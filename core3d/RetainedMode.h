@@ -8,3 +8,5 @@
 // The root, or "Engine3D error: direct3drm not assigned" while none is set.
 rm::Direct3DRM& RetainedMode();
 void SetRetainedMode(rm::Direct3DRM* root);
+// The root that is set, or null.
+rm::Direct3DRM* CurrentRetainedMode();

@@ -46,6 +46,14 @@ ds::BufferDesc ReadDescription(rtl::TStream& stream) {
   return d;
 }
 
+// The buffer holds the samples; a file that claims a far larger one (a damaged size) gets no more
+// than the samples, or than the default buffer when the samples are short.
+ds::BufferDesc BoundedDescription(ds::BufferDesc d, const TSoundSamples* samples) {
+  const std::uint32_t samplesBytes = samples != nullptr ? static_cast<std::uint32_t>(samples->Size()) : 0;
+  d.BufferBytes = std::min(d.BufferBytes, std::max(samplesBytes, TDXSoundBuffer::kDefaultBufferBytes));
+  return d;
+}
+
 void WriteDescription(rtl::TStream& stream, const ds::BufferDesc& d) {
   for (std::uint32_t field : {d.Size, d.Flags, d.BufferBytes, d.Reserved, std::uint32_t{0}}) stream.WriteValue(field);
 }
@@ -375,7 +383,7 @@ void TSound3D::LoadFromStream(rtl::TStream& stream) {
   ReleaseSamples();
   const std::string samplesName = ReadString(stream);
   if (!samplesName.empty()) FSamples = FSounds->FindSamples(samplesName);
-  FBuffer->SetDescription(ReadDescription(stream));
+  FBuffer->SetDescription(BoundedDescription(ReadDescription(stream), FSamples));
   FBuffer->SetFormat(ReadWaveFormat(stream));
   FBuffer->Sound3D().SetAllParameters(Read3DParams(stream));
   FPosition.LoadFromStream(stream);

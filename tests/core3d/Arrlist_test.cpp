@@ -66,3 +66,16 @@ TEST(ArrayStrings, FindsEntriesCaseInsensitivelyInInsertionOrder) {
   EXPECT_EQ(list->IndexOf("1024X768X8"), -1);
   list->Destroy();
 }
+
+TEST(ArrayStrings, ClearOwnedFreesTheObjectsOnceAndKeepsTheListUsable) {
+  std::vector<int> deaths;
+  auto* list = new TArrayStrings;
+  list->AddObject("a", new TCounted(&deaths, 1));
+  list->AddObject("b", new TCounted(&deaths, 2));
+  list->ClearOwned();
+  EXPECT_EQ(deaths, (std::vector<int>{2, 1}));
+  EXPECT_EQ(list->Count(), 0);
+  list->AddObject("c", new TCounted(&deaths, 3));
+  list->Destroy();
+  EXPECT_EQ(deaths, (std::vector<int>{2, 1, 3}));
+}

@@ -245,6 +245,17 @@ TEST_F(SoundTest, DamagedRecordsFailWithAReadErrorBeforeAllocating) {
   ExpectRaises([&] { world.Load(cut); }, "Stream read error");
 }
 
+// A damaged buffer size made a 256 MB sound buffer out of a few bytes of file.
+TEST_F(SoundTest, ABufferSizeFarBeyondItsSamplesIsBoundedByThem) {
+  World world;
+  const std::vector<std::uint8_t> small(2000, 0x10), large(100000, 0x10);
+  world.Load(CollectionRecord({{"Small", small}, {"Large", large}},
+                              {{"A", "Small", 200000000u}, {"B", "Large", 0x7FFFFFFFu}, {"C", "", 300000u}}));
+  EXPECT_EQ(world.Sound("A").Buffer().Description().BufferBytes, TDXSoundBuffer::kDefaultBufferBytes);
+  EXPECT_EQ(world.Sound("B").Buffer().Description().BufferBytes, 100000u);
+  EXPECT_EQ(world.Sound("C").Buffer().Description().BufferBytes, TDXSoundBuffer::kDefaultBufferBytes);
+}
+
 TEST_F(SoundTest, ThePoolNamesNewSamplesByCounterAndRefusesToLoseOne) {
   World world;
   TSoundSamples* first = world.Sounds->NewSamples();
