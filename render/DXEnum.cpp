@@ -17,8 +17,8 @@ constexpr int kMaxDepth = 39;
 
 // The render depths a device description's bit-depth flags name.
 std::bitset<40> DepthsOf(std::uint32_t flags) {
-  constexpr std::pair<std::uint32_t, int> kDepths[] = {{dd::DDBD_1, 1},   {dd::DDBD_2, 2},   {dd::DDBD_4, 4},
-                                                       {dd::DDBD_8, 8},   {dd::DDBD_16, 16}, {dd::DDBD_24, 24},
+  constexpr std::pair<std::uint32_t, int> kDepths[] = {{dd::DDBD_1, 1},  {dd::DDBD_2, 2},   {dd::DDBD_4, 4},
+                                                       {dd::DDBD_8, 8},  {dd::DDBD_16, 16}, {dd::DDBD_24, 24},
                                                        {dd::DDBD_32, 32}};
   std::bitset<40> depths;
   for (const auto& [flag, bits] : kDepths)
@@ -70,7 +70,8 @@ void TVideoModeList::SetModeText(int index, const std::string& text) {
 void TVideoModeList::SortByText() {
   std::vector<std::pair<std::string, rtl::TObject*>> entries;
   for (int i = 0; i < Count(); ++i) entries.emplace_back(Strings(i), Objects(i));
-  std::ranges::stable_sort(entries, [](const auto& a, const auto& b) { return rtl::CompareText(a.first, b.first) < 0; });
+  std::ranges::stable_sort(entries,
+                           [](const auto& a, const auto& b) { return rtl::CompareText(a.first, b.first) < 0; });
   BeginUpdate();
   Clear();
   for (const auto& [text, object] : entries) AddObject(text, object);
@@ -187,9 +188,9 @@ void TEngine3D::CreateRoots() {
 void TEngine3D::EnumerateModes() {
   FVideoModes->ClearOwned();
   CheckResult(FDirectDraw->EnumDisplayModes([this](const dd::DisplayMode& mode) {
-                FVideoModes->AddMode(mode.width, mode.height, mode.bitsPerPixel, mode.pitch);
-                return true;
-              }),
+    FVideoModes->AddMode(mode.width, mode.height, mode.bitsPerPixel, mode.pitch);
+    return true;
+  }),
               "Engine3D error: Enumeration of video modes failed");
   FVideoModes->SortByText();
   const dd::DisplayMode& desktop = dd::DirectDraw::Desktop();
@@ -201,9 +202,9 @@ void TEngine3D::EnumerateModes() {
 void TEngine3D::EnumerateDrivers() {
   FDrivers->ClearOwned();
   CheckResult(FDirect3D->EnumDevices([this](const dd::DeviceInfo& info) {
-                AddDriver(info);
-                return true;
-              }),
+    AddDriver(info);
+    return true;
+  }),
               "Engine3D error: Enumeration of drivers failed");
 }
 

@@ -111,17 +111,25 @@ void TMapPainter::RenderScene() {
   CheckResult(FViewport.Render(FScene.DXFrame()), "Window3D error: Render map failed");
 }
 
-// The scene is ended and the state restored also when a call fails.
 void TMapPainter::SetDeviceFog(float start, float end) {
-  d3d::Device* device = FDevice.GetDirect3DDevice();
-  if (device == nullptr) CheckResult(rm::D3DRMERR_BADOBJECT, "Get d3d device failed");
-  CheckResult(device->BeginScene(), "Window3D error: Begin scene failed");
-  const std::int32_t results[3] = {
-      device->SetRenderState(d3d::RenderStateType::FogTableMode, static_cast<std::uint32_t>(d3d::FogMode::Linear)),
-      device->SetRenderState(d3d::RenderStateType::FogTableStart, std::bit_cast<std::uint32_t>(start)),
-      device->SetRenderState(d3d::RenderStateType::FogTableEnd, std::bit_cast<std::uint32_t>(end)),
+  const TRenderState states[] = {
+      {d3d::RenderStateType::FogTableMode, static_cast<std::uint32_t>(d3d::FogMode::Linear)},
+      {d3d::RenderStateType::FogTableStart, std::bit_cast<std::uint32_t>(start)},
+      {d3d::RenderStateType::FogTableEnd, std::bit_cast<std::uint32_t>(end)},
   };
-  const std::int32_t ended = device->EndScene();
-  for (std::int32_t result : results) CheckResult(result, "Window3D error: Set render state failed");
+  SetRenderStates(FDevice, states, "Get d3d device failed");
+}
+
+void SetRenderStates(rm::Device& device, std::span<const TRenderState> states, const char* noDevice) {
+  d3d::Device* rasterizer = device.GetDirect3DDevice();
+  if (rasterizer == nullptr) CheckResult(rm::D3DRMERR_BADOBJECT, noDevice);
+  CheckResult(rasterizer->BeginScene(), "Window3D error: Begin scene failed");
+  std::int32_t failed = d3d::D3D_OK;
+  for (const TRenderState& state : states) {
+    const std::int32_t result = rasterizer->SetRenderState(state.Type, state.Value);
+    if (failed == d3d::D3D_OK) failed = result;
+  }
+  const std::int32_t ended = rasterizer->EndScene();
+  CheckResult(failed, "Window3D error: Set render state failed");
   CheckResult(ended, "Window3D error: End scene failed");
 }

@@ -4,10 +4,22 @@
 // background colour and fog, and the map's root frame, repeated around the camera when the world
 // is tiled. The render window and the headless view both paint through it.
 
+#include <span>
+
 #include "platform/rm/Device.h"
 #include "platform/rm/Viewport.h"
 #include "scene/Frame3D.h"
 #include "scene/Map3D.h"
+
+// One render state of a device and its value (floats as their bits).
+struct TRenderState {
+  d3d::RenderStateType Type;
+  std::uint32_t Value;
+};
+
+// Sets render states of the device's rasterizer between the begin and end of a scene; the scene is
+// ended also when a state fails. `noDevice` is the message when the device has no rasterizer.
+void SetRenderStates(rm::Device& device, std::span<const TRenderState> states, const char* noDevice);
 
 class TMapPainter {
  public:

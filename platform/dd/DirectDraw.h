@@ -20,6 +20,8 @@ namespace dd {
 enum CooperativeFlags : std::uint32_t {
   DDSCL_NORMAL = 0x08,
   DDSCL_FULLSCREEN = 0x01,
+  DDSCL_ALLOWREBOOT = 0x02,
+  DDSCL_NOWINDOWCHANGES = 0x04,
   DDSCL_EXCLUSIVE = 0x10,
   DDSCL_ALLOWMODEX = 0x40,
 };

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstring>
 
+#include "platform/dd/Presenter.h"
 #include "platform/dd/SurfaceLayout.h"
 #include "platform/rtl/Faults.h"
 
@@ -143,6 +144,7 @@ std::int32_t Surface::Blt(const Rect* destRect, Surface* source, const Rect* sou
   const Rect from = RectOr(sourceRect, source->FDesc);
   if (!IsBlitRect(to) || !IsBlitRect(from) || !SamePixelFormat(FDesc, source->FDesc)) return DDERR_INVALIDPARAMS;
   if (IsEmpty(to) || IsEmpty(from)) return DD_OK;
+  if (const std::uintptr_t window = PresentedWindow()) return CurrentPresenter()->Show(window, *source, from, false, true);
 
   const AxisMap columns = MapAxis(to.left, to.right, FDesc.width, from.left, from.right, source->FDesc.width);
   const AxisMap rows = MapAxis(to.top, to.bottom, FDesc.height, from.top, from.bottom, source->FDesc.height);
@@ -165,7 +167,7 @@ std::int32_t Surface::Blt(const Rect* destRect, Surface* source, const Rect* sou
   return DD_OK;
 }
 
-std::int32_t Surface::Flip() {
+std::int32_t Surface::Flip(std::uint32_t flags) {
   if (const auto code = rtl::faults::Check("dd.Surface.Flip")) return code;
   if (FLost) return DDERR_SURFACELOST;
   Surface* back = FindAttached(FAttached, DDSCAPS_BACKBUFFER);
@@ -177,7 +179,30 @@ std::int32_t Surface::Flip() {
       !SamePixelFormat(FDesc, back->FDesc))
     return DDERR_INVALIDPARAMS;
   FPixels.swap(back->FPixels);
+  if (const std::uintptr_t window = PresentedWindow())
+    return CurrentPresenter()->Show(window, *this, Rect{0, 0, FDesc.width, FDesc.height}, true,
+                                    (flags & DDFLIP_WAIT) != 0);
   return DD_OK;
+}
+
+std::int32_t Surface::GetDC(d3d::ColorTarget* dc) {
+  if (const auto code = rtl::faults::Check("dd.Surface.GetDC")) return code;
+  if (dc == nullptr || (FDesc.caps & DDSCAPS_ZBUFFER) != 0) return DDERR_INVALIDPARAMS;
+  SurfaceDesc desc;
+  std::uint8_t* bits = nullptr;
+  if (const auto code = Lock(nullptr, &desc, &bits)) return code;
+  *dc = d3d::ColorTarget{bits, desc.pitch, desc.width, desc.height, desc.format,
+                         FPalette ? FPalette->Colors().data() : nullptr};
+  return DD_OK;
+}
+
+std::int32_t Surface::ReleaseDC() { return Unlock(); }
+
+std::uintptr_t Surface::PresentedWindow() const {
+  if ((FDesc.caps & DDSCAPS_PRIMARYSURFACE) == 0 || !FClipper || CurrentPresenter() == nullptr) return 0;
+  std::uintptr_t window = 0;
+  FClipper->GetHWnd(&window);
+  return window;
 }
 
 std::int32_t Surface::AddAttachedSurface(Surface* surface) {

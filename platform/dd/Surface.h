@@ -31,8 +31,13 @@ class Surface : public rtl::RefCounted {
   // Copies (scaling by nearest pixel when the sizes differ) a rectangle of source into one of this
   // surface; both of the same format.
   std::int32_t Blt(const Rect* destRect, Surface* source, const Rect* sourceRect);
-  // Exchanges the pixels of this (front) surface with its attached back buffer.
-  std::int32_t Flip();
+  // Exchanges the pixels of this (front) surface with its attached back buffer. DDFLIP_WAIT paces the
+  // flip to the display's refresh.
+  std::int32_t Flip(std::uint32_t flags = 0);
+
+  // The surface's memory for drawing text and pictures on it: locked until ReleaseDC.
+  std::int32_t GetDC(d3d::ColorTarget* dc);
+  std::int32_t ReleaseDC();
 
   std::int32_t AddAttachedSurface(Surface* surface);
   std::int32_t DeleteAttachedSurface(Surface* surface);
@@ -59,6 +64,9 @@ class Surface : public rtl::RefCounted {
   const std::uint8_t* Pixels() const { return FPixels.data(); }
 
  private:
+  // A primary surface bound to a window through its clipper is shown by the presenter.
+  std::uintptr_t PresentedWindow() const;
+
   SurfaceDesc FDesc;
   std::vector<std::uint8_t> FPixels;
   bool FLost = false;

@@ -35,6 +35,10 @@ enum SurfaceCaps : std::uint32_t {
   DDSCAPS_COMPLEX = 0x00000008,
 };
 
+enum FlipFlags : std::uint32_t {
+  DDFLIP_WAIT = 0x00000001,
+};
+
 // Bit-depth flags of device descriptions (render and depth-buffer depths).
 enum BitDepthFlags : std::uint32_t {
   DDBD_1 = 0x4000,

@@ -1,0 +1,45 @@
+#pragma once
+
+// The window side of the display layer: a widget that shows what primary surfaces bound to it
+// through their clipper present (window blits at its origin; full-screen flips scaled to fill it
+// with the aspect kept and black bars), paced to the screen's refresh when the caller waits.
+
+#include <QImage>
+#include <QWidget>
+
+#include "platform/dd/Surface.h"
+
+namespace dd::qt {
+
+class SurfaceWidget : public QWidget {
+ public:
+  explicit SurfaceWidget(QWidget* parent = nullptr);
+  ~SurfaceWidget() override;
+
+  // The native window id that clippers name; made on first use.
+  std::uintptr_t WindowId();
+  // A copy of `source` of `surface`, shown at the next paint.
+  void ShowSurface(const Surface& surface, const Rect& source, bool fit);
+  // What the widget shows now (empty until something was presented).
+  const QImage& Shown() const { return FShown; }
+  bool ShownFitted() const { return FFit; }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  QImage FShown;
+  bool FFit = false;
+};
+
+// Tells the display layer the screen's size and depth (the desktop that "Window mode" draws at) and
+// installs the presenter that finds surface widgets by their window id. Idempotent.
+void UseScreen();
+
+// The rectangle a picture of `picture` takes when fitted into `area` with its aspect kept.
+QRect FittedRect(const QSize& picture, const QRect& area);
+
+// A picture of the rectangle of a surface's memory, its pixels converted to 32 bits.
+QImage SurfaceImage(const Surface& surface, const Rect& source);
+
+}  // namespace dd::qt
