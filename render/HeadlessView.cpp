@@ -15,9 +15,10 @@ constexpr int kDepthBits = 16;
 
 }  // namespace
 
-THeadlessView::THeadlessView(int width, int height, d3d::PixelFormat format) : FWidth(width), FHeight(height) {
+THeadlessView::THeadlessView(int width, int height, d3d::PixelFormat format, const std::array<std::uint8_t, 16>& driver)
+    : FWidth(width), FHeight(height) {
   CreateSurfaces(format);
-  CreateDevice();
+  CreateDevice(driver);
   FScene = std::make_unique<TFrame3D>();
   FCamera = std::make_unique<TFrame3D>();
   FCamera->SetParent(FScene.get());
@@ -60,12 +61,11 @@ void THeadlessView::CreateSurfaces(d3d::PixelFormat format) {
   CheckResult(FTarget->SetPalette(FPalette.Get()), "Window3D error: Set palette failed");
 }
 
-void THeadlessView::CreateDevice() {
+void THeadlessView::CreateDevice(const std::array<std::uint8_t, 16>& driver) {
   rtl::Ref<dd::Direct3D> direct3D;
   CheckResult(FDirectDraw->QueryDirect3D(&direct3D), "Window3D error: Query Direct3D failed");
   std::unique_ptr<d3d::Device> device;
-  CheckResult(direct3D->CreateDevice(dd::kRGBDeviceGuid, FTarget.Get(), &device),
-              "Window3D error: Create device failed");
+  CheckResult(direct3D->CreateDevice(driver, FTarget.Get(), &device), "Window3D error: Create device failed");
   CheckResult(rm::Direct3DRMCreate(&FRoot), "Window3D error: Create Direct3DRM failed");
   SetRetainedMode(FRoot.Get());
   CheckResult(FRoot->CreateDeviceFromD3D(std::move(device), FTarget.Get(), false, &FDevice),

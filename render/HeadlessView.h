@@ -4,12 +4,14 @@
 // device, and the retained-mode root the object model builds its platform objects through. Make
 // the view first, then the world; the world must go before the view.
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/d3d/Device.h"
+#include "platform/dd/Direct3D.h"
 #include "platform/dd/DirectDraw.h"
 #include "platform/rm/Direct3DRM.h"
 #include "render/MapPainter.h"
@@ -17,8 +19,10 @@
 
 class THeadlessView {
  public:
-  // The show's software settings: front plane 24, field 20, no texture filtering, no dither.
-  THeadlessView(int width, int height, d3d::PixelFormat format);
+  // The show's software settings: front plane 24, field 20, no texture filtering, no dither. The
+  // driver is one of those the display's 3D object offers (the software RGB driver by default).
+  THeadlessView(int width, int height, d3d::PixelFormat format,
+                const std::array<std::uint8_t, 16>& driver = dd::kRGBDeviceGuid);
   ~THeadlessView();
   THeadlessView(const THeadlessView&) = delete;
   THeadlessView& operator=(const THeadlessView&) = delete;
@@ -39,7 +43,7 @@ class THeadlessView {
 
  private:
   void CreateSurfaces(d3d::PixelFormat format);
-  void CreateDevice();
+  void CreateDevice(const std::array<std::uint8_t, 16>& driver);
 
   int FWidth, FHeight;
   rtl::Ref<dd::DirectDraw> FDirectDraw;

@@ -10,6 +10,8 @@ Q3D_PACKAGES=(
   g++ cmake ninja-build ccache pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   libopenal-dev libpng-dev
+  qt6-base-dev fonts-dejavu-core xvfb
+  libgl-dev libegl-dev libopengl-dev libgl1-mesa-dri libegl-mesa0
 )
 
 q3d_install_packages() {
@@ -28,4 +30,22 @@ q3d_install_packages() {
 q3d_build() {
   cmake -S "$Q3D_ROOT" -B "$BUILD_DIR" -G Ninja "${CMAKE_ARGS[@]}" >/dev/null
   cmake --build "$BUILD_DIR"
+}
+
+# A display for the window tests: the one in DISPLAY, or a fresh Xvfb screen that goes away with the
+# calling script.
+q3d_start_display() {
+  [ -n "${DISPLAY:-}" ] && return 0
+  local number_file
+  number_file="$(mktemp)"
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$number_file" >/dev/null 2>&1 &
+  Q3D_XVFB_PID=$!
+  trap 'kill "$Q3D_XVFB_PID" 2>/dev/null || true' EXIT
+  for _ in $(seq 100); do
+    [ -s "$number_file" ] && break
+    sleep 0.1
+  done
+  [ -s "$number_file" ] || { echo "Xvfb did not start" >&2; return 1; }
+  export DISPLAY=":$(head -n1 "$number_file")"
+  rm -f "$number_file"
 }

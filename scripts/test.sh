@@ -13,4 +13,5 @@ fi
 
 q3d_install_packages
 q3d_build
+q3d_start_display
 ctest --test-dir "$BUILD_DIR" --output-on-failure -j "$(nproc)"

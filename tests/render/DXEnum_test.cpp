@@ -152,7 +152,8 @@ TEST_F(EngineTest, AFailedInitializeReleasesWhatItMade) {
 TEST_F(EngineTest, SecondAcceleratorSearchReportsAFailedEnumeration) {
   Engine.SetRenderMode(rmSecondAccelerator);
   rtl::faults::Arm("dd.DirectDrawEnumerate", kFault);
-  ExpectRaises([&] { Engine.Initialize(); }, std::string("Window3D error: direct draw enumerate failed") + kFaultSuffix);
+  ExpectRaises([&] { Engine.Initialize(); },
+               std::string("Window3D error: direct draw enumerate failed") + kFaultSuffix);
 }
 
 TEST(Engine3DTest, TheVideoTestPutsAFreshEngineInPlaceAndBack) {
