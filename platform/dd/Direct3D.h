@@ -43,6 +43,9 @@ constexpr std::array<std::uint8_t, 16> kRGBDeviceGuid{0x51, 0x33, 0x44, 0x52, 0x
 constexpr std::array<std::uint8_t, 16> kMMXDeviceGuid{0x51, 0x33, 0x44, 0x4D, 0x4D, 0x58, 0x00, 0x00,
                                                       0x73, 0x6F, 0x66, 0x74, 0x00, 0x00, 0x00, 0x03};
 
+// A hardware (OpenGL) device's identifier: "Q3D", "GL", then "ogl" and the adapter's index.
+std::array<std::uint8_t, 16> HardwareDeviceGuid(std::uint32_t adapter);
+
 class Direct3D : public rtl::RefCounted {
  public:
   // The software ramp, RGB and MMX-class devices, then one per usable hardware device.

@@ -1,7 +1,9 @@
 // Creating the devices Direct3D offers.
 
+#include <new>
 #include <optional>
 
+#include "platform/d3d/gl/GLDevice.h"
 #include "platform/d3d/soft/SoftDevice.h"
 #include "platform/dd/Direct3D.h"
 #include "platform/rtl/Faults.h"
@@ -35,8 +37,23 @@ std::int32_t Direct3D::CreateDevice(const std::array<std::uint8_t, 16>& guid, Su
     return !found;
   });
   if (!found) return DDERR_NOTFOUND;
-  if ((found->emulation.renderBitDepths & BitDepthFlag(target->Desc().format)) == 0) return DDERR_INVALIDPIXELFORMAT;
-  *device = std::make_unique<d3d::soft::SoftDevice>();
+  const bool hardware = found->hardware.colorModel != D3DCOLOR_NONE;
+  const DeviceDesc& desc = hardware ? found->hardware : found->emulation;
+  if ((desc.renderBitDepths & BitDepthFlag(target->Desc().format)) == 0) return DDERR_INVALIDPIXELFORMAT;
+  if (!hardware) {
+    *device = std::make_unique<d3d::soft::SoftDevice>();
+    return DD_OK;
+  }
+  // The adapter's index is the guid's last four bytes (see HardwareDeviceGuid).
+  const std::size_t adapter = static_cast<std::size_t>(guid[12]) << 24 | static_cast<std::size_t>(guid[13]) << 16 |
+                              static_cast<std::size_t>(guid[14]) << 8 | guid[15];
+  try {
+    std::unique_ptr<d3d::gl::GLDevice> created = d3d::gl::GLDevice::Create(adapter);
+    if (!created) return DDERR_GENERIC;  // the context or the shader could not be made
+    *device = std::move(created);
+  } catch (const std::bad_alloc&) {
+    return DDERR_OUTOFMEMORY;
+  }
   return DD_OK;
 }
 

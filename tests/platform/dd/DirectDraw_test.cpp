@@ -208,7 +208,7 @@ TEST_F(DirectDrawTest, TheThreeSoftwareDevicesInOrder) {
       {dd::kRGBDeviceGuid, "RGB Emulation", "Software RGB rasterizer", dd::D3DCOLOR_RGB, all},
       {dd::kMMXDeviceGuid, "MMX Emulation", "Software RGB rasterizer with MMX-class SIMD", dd::D3DCOLOR_RGB, direct},
   };
-  ASSERT_EQ(devices.size(), 3u);
+  ASSERT_GE(devices.size(), 3u);  // first; then one hardware device per OpenGL adapter (tests/platform/d3d/gl)
   std::set<std::array<std::uint8_t, 16>> guids;
   for (std::size_t i = 0; i < 3; ++i) {
     const dd::DeviceInfo& device = devices[i];

@@ -1,0 +1,529 @@
+#include "platform/d3d/gl/GLDevice.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstring>
+
+#include "platform/d3d/gl/Egl.h"
+#include "platform/d3d/gl/GLApi.h"
+#include "platform/d3d/gl/Shaders.h"
+
+namespace d3d::gl {
+
+namespace {
+
+// Vertices go to the graphics processor as they are: the shader reads the TLVertex fields in place.
+enum Attribute : GLuint { kPosition, kColor, kSpecularColor, kTexCoord };
+static_assert(sizeof(TLVertex) == 32, "the vertex layout the attributes describe");
+
+// Texture units: the texels, the colour key's mask, and the colour texture while pixels are copied in.
+constexpr GLenum kTexelUnit = GL_TEXTURE0, kKeyMaskUnit = GL_TEXTURE1, kTargetUnit = GL_TEXTURE2;
+
+int BytesPerPixel(PixelFormat format) { return BitsPerPixel(format) / 8; }
+
+GLint MinFilter(Filter filter) {
+  switch (filter) {
+    case Filter::Nearest:
+      return GL_NEAREST;
+    case Filter::Linear:
+      return GL_LINEAR;
+    case Filter::MipNearest:
+      return GL_NEAREST_MIPMAP_NEAREST;
+    case Filter::MipLinear:
+      return GL_LINEAR_MIPMAP_NEAREST;  // bilinear texels, the nearest level
+    case Filter::LinearMipNearest:
+      return GL_NEAREST_MIPMAP_LINEAR;  // nearest texels, between levels
+    case Filter::LinearMipLinear:
+      return GL_LINEAR_MIPMAP_LINEAR;
+  }
+  return GL_NEAREST;
+}
+
+GLint MagFilter(Filter filter) {
+  switch (filter) {
+    case Filter::Linear:
+    case Filter::MipLinear:
+    case Filter::LinearMipLinear:
+      return GL_LINEAR;
+    default:
+      return GL_NEAREST;
+  }
+}
+
+// A sample of a texture's level-0 texels: with the texel storage's address, it tells a new texture
+// that took the address of one gone away from the one whose copy is held.
+std::uint32_t Fingerprint(const Texture& texture) {
+  const TextureLevel& level = texture.Level(0);
+  const std::size_t count = static_cast<std::size_t>(level.width) * static_cast<std::size_t>(level.height);
+  constexpr std::size_t kSamples = 64;
+  std::uint32_t hash = 2166136261u;  // FNV-1a
+  for (std::size_t i = 0; i < kSamples; ++i) {
+    hash = (hash ^ level.texels[i * (count - 1) / (kSamples - 1)]) * 16777619u;
+  }
+  return hash;
+}
+
+bool Contains(int outerLeft, int outerTop, int outerRight, int outerBottom, int left, int top, int right, int bottom) {
+  return left >= outerLeft && top >= outerTop && right <= outerRight && bottom <= outerBottom;
+}
+
+}  // namespace
+
+std::unique_ptr<GLDevice> GLDevice::Create(std::size_t adapter, std::string* error) {
+  std::unique_ptr<GLDevice> device(new GLDevice);
+  if (!device->Initialise(adapter, error)) return nullptr;
+  return device;
+}
+
+bool GLDevice::Initialise(std::size_t adapter, std::string* error) {
+  const auto fail = [&](const char* why) {
+    if (error != nullptr) *error = why;
+    return false;
+  };
+  const std::vector<AdapterRecord>& records = AdapterRecords();
+  if (adapter >= records.size()) return fail("no such OpenGL adapter");
+  FContext = EglContext::Create(records[adapter].source, error);
+  if (!FContext) return false;
+  if (!FContext->MakeCurrent()) return fail("the OpenGL context cannot be made current");
+  FProgram = BuildProgram(error);
+  if (FProgram == 0) return false;
+  FUniforms.resize(kUniformCount);
+  for (int i = 0; i < kUniformCount; ++i)
+    FUniforms[static_cast<std::size_t>(i)] = glGetUniformLocation(FProgram, kUniformNames[static_cast<std::size_t>(i)]);
+  glUseProgram(FProgram);
+  glUniform1i(FUniforms[kTexture], 0);
+  glUniform1i(FUniforms[kKeyMask], 1);
+
+  glGenVertexArrays(1, &FVertexArray);
+  glGenBuffers(1, &FVertexBuffer);
+  glGenBuffers(1, &FIndexBuffer);
+  glBindVertexArray(FVertexArray);
+  glBindBuffer(GL_ARRAY_BUFFER, FVertexBuffer);
+  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, FIndexBuffer);
+  const auto offset = [](std::size_t bytes) { return reinterpret_cast<const void*>(bytes); };
+  constexpr GLsizei kStride = sizeof(TLVertex);
+  glVertexAttribPointer(kPosition, 4, GL_FLOAT, GL_FALSE, kStride, offset(offsetof(TLVertex, sx)));
+  // 0xAARRGGBB words are the bytes B, G, R, A: GL_BGRA reads them as red, green, blue, alpha.
+  glVertexAttribPointer(kColor, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, kStride, offset(offsetof(TLVertex, color)));
+  glVertexAttribPointer(kSpecularColor, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, kStride,
+                        offset(offsetof(TLVertex, specular)));
+  glVertexAttribPointer(kTexCoord, 2, GL_FLOAT, GL_FALSE, kStride, offset(offsetof(TLVertex, tu)));
+  for (const GLuint attribute : {kPosition, kColor, kSpecularColor, kTexCoord}) glEnableVertexAttribArray(attribute);
+  if (glGetError() != GL_NO_ERROR) return fail("OpenGL refused the device's set-up");
+  return true;
+}
+
+GLDevice::~GLDevice() {
+  if (!FContext || !FContext->MakeCurrent()) return;
+  for (auto& [texture, copy] : FTextures) {
+    glDeleteTextures(1, &copy.texture);
+    if (copy.keyMask != 0) glDeleteTextures(1, &copy.keyMask);
+  }
+  DeleteFramebuffer();
+  if (FIndexBuffer != 0) glDeleteBuffers(1, &FIndexBuffer);
+  if (FVertexBuffer != 0) glDeleteBuffers(1, &FVertexBuffer);
+  if (FVertexArray != 0) glDeleteVertexArrays(1, &FVertexArray);
+  if (FProgram != 0) glDeleteProgram(FProgram);
+  FContext.reset();  // releases and destroys the context
+}
+
+bool GLDevice::Current() { return FContext && FContext->MakeCurrent(); }
+
+// Palettised targets are not drawn: the driver never offers 8-bit depths.
+bool GLDevice::Drawable() const {
+  return FTarget.pixels != nullptr && FTarget.format != PixelFormat::Palette8 && FTarget.width > 0 &&
+         FTarget.height > 0;
+}
+
+void GLDevice::SetTargets(const ColorTarget& color, const DepthTarget& depth) {
+  FTarget = color;
+  FHasDepth = depth.pixels != nullptr;
+  FDepthTargetBits = depth.bits;
+  FTouched = {};
+  // What the last Flush wrote stays a valid picture of the framebuffer only if nothing was drawn since.
+  if (FDrawnSinceFlush) FFlushedRect = {};
+  if (++FGeneration % 64 == 0 && Current()) ForgetIdleTextures();
+}
+
+void GLDevice::DeleteFramebuffer() {
+  if (FFramebuffer != 0) glDeleteFramebuffers(1, &FFramebuffer);
+  if (FColorTexture != 0) glDeleteTextures(1, &FColorTexture);
+  if (FDepthBuffer != 0) glDeleteRenderbuffers(1, &FDepthBuffer);
+  FFramebuffer = FColorTexture = FDepthBuffer = 0;
+}
+
+// 5-6-5 targets draw into a 5-6-5 framebuffer, so that blending reads back what the memory holds and
+// every write rounds as the software device's does; the others into 8 bits per channel.
+void GLDevice::EnsureFramebuffer() {
+  const bool sameSize = FFramebuffer != 0 && FWidth == FTarget.width && FHeight == FTarget.height;
+  const bool colorFits = sameSize && (FFormat == PixelFormat::RGB565) == (FTarget.format == PixelFormat::RGB565);
+  const int depthBits = FHasDepth ? FDepthTargetBits : FDepthBits;  // keep the depth buffer while unused
+  if (colorFits && depthBits == FDepthBits) return;
+  if (FFramebuffer == 0) glGenFramebuffers(1, &FFramebuffer);
+  glBindFramebuffer(GL_FRAMEBUFFER, FFramebuffer);
+  if (!colorFits) {
+    if (FColorTexture == 0) glGenTextures(1, &FColorTexture);
+    glActiveTexture(kTargetUnit);
+    glBindTexture(GL_TEXTURE_2D, FColorTexture);
+    const bool rgb565 = FTarget.format == PixelFormat::RGB565;
+    glTexImage2D(GL_TEXTURE_2D, 0, rgb565 ? GL_RGB565 : GL_RGBA8, FTarget.width, FTarget.height, 0,
+                 rgb565 ? GL_RGB : GL_BGRA, rgb565 ? GL_UNSIGNED_SHORT_5_6_5 : GL_UNSIGNED_BYTE, nullptr);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, FColorTexture, 0);
+    FFormat = FTarget.format;
+    FFlushedRect = {};  // the framebuffer no longer holds what was flushed
+  }
+  if (!sameSize || depthBits != FDepthBits) {
+    if (depthBits != 0) {
+      if (FDepthBuffer == 0) glGenRenderbuffers(1, &FDepthBuffer);
+      glBindRenderbuffer(GL_RENDERBUFFER, FDepthBuffer);
+      const GLenum format = depthBits <= 16   ? GL_DEPTH_COMPONENT16
+                            : depthBits <= 24 ? GL_DEPTH_COMPONENT24
+                                              : GL_DEPTH_COMPONENT32F;
+      glRenderbufferStorage(GL_RENDERBUFFER, format, FTarget.width, FTarget.height);
+    }
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depthBits != 0 ? FDepthBuffer : 0);
+  }
+  FWidth = FTarget.width;
+  FHeight = FTarget.height;
+  FDepthBits = depthBits;
+}
+
+void GLDevice::Touch(Rect rect, bool overwritten) {
+  EnsureFramebuffer();
+  FDrawnSinceFlush = true;
+  if (!FTouched.Empty() && Contains(FTouched.left, FTouched.top, FTouched.right, FTouched.bottom, rect.left, rect.top,
+                                    rect.right, rect.bottom)) {
+    return;
+  }
+  // The touched rectangle grows to hold `rect`; the bands it gains are brought in from the memory.
+  Rect grown = rect;
+  Rect pieces[4];
+  if (FTouched.Empty()) {
+    pieces[0] = rect;
+  } else {
+    const Rect& t = FTouched;
+    grown = {std::min(t.left, rect.left), std::min(t.top, rect.top), std::max(t.right, rect.right),
+             std::max(t.bottom, rect.bottom)};
+    pieces[0] = {grown.left, grown.top, grown.right, t.top};
+    pieces[1] = {grown.left, t.bottom, grown.right, grown.bottom};
+    pieces[2] = {grown.left, t.top, t.left, t.bottom};
+    pieces[3] = {t.right, t.top, grown.right, t.bottom};
+  }
+  for (const Rect& piece : pieces) {
+    if (piece.Empty()) continue;
+    if (overwritten &&
+        Contains(rect.left, rect.top, rect.right, rect.bottom, piece.left, piece.top, piece.right, piece.bottom)) {
+      continue;
+    }
+    if (!UnchangedSinceFlush(piece)) CopyIn(piece);
+  }
+  FTouched = grown;
+}
+
+bool GLDevice::UnchangedSinceFlush(const Rect& rect) const {
+  const Rect& f = FFlushedRect;
+  const ColorTarget& t = FFlushedTarget;
+  if (f.Empty() || t.pixels != FTarget.pixels || t.pitch != FTarget.pitch || t.format != FTarget.format ||
+      t.width != FTarget.width || t.height != FTarget.height ||
+      !Contains(f.left, f.top, f.right, f.bottom, rect.left, rect.top, rect.right, rect.bottom)) {
+    return false;
+  }
+  const int bytes = BytesPerPixel(FTarget.format);
+  const std::size_t flushedPitch = static_cast<std::size_t>(f.right - f.left) * bytes;
+  const std::size_t length = static_cast<std::size_t>(rect.right - rect.left) * bytes;
+  for (int y = rect.top; y < rect.bottom; ++y) {
+    const std::uint8_t* memory = FTarget.pixels + static_cast<std::ptrdiff_t>(y) * FTarget.pitch + rect.left * bytes;
+    const std::uint8_t* flushed = FFlushed.data() + static_cast<std::size_t>(y - f.top) * flushedPitch +
+                                  static_cast<std::size_t>(rect.left - f.left) * bytes;
+    if (std::memcmp(memory, flushed, length) != 0) return false;
+  }
+  return true;
+}
+
+void GLDevice::CopyIn(const Rect& rect) {
+  const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+  FPixels.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+  const bool rgb565 = FTarget.format == PixelFormat::RGB565;
+  auto* words16 = reinterpret_cast<std::uint16_t*>(FPixels.data());
+  for (int y = 0; y < height; ++y) {
+    const std::uint8_t* row = FTarget.pixels + static_cast<std::ptrdiff_t>(rect.top + y) * FTarget.pitch +
+                              rect.left * BytesPerPixel(FTarget.format);
+    std::uint32_t* out = FPixels.data() + static_cast<std::size_t>(y) * width;
+    switch (FTarget.format) {
+      case PixelFormat::RGB565:
+        std::memcpy(words16 + static_cast<std::size_t>(y) * width, row, static_cast<std::size_t>(width) * 2);
+        break;
+      case PixelFormat::RGB888:
+        for (int x = 0; x < width; ++x, row += 3) out[x] = 0xFF000000u | row[2] << 16 | row[1] << 8 | row[0];
+        break;
+      default:
+        std::memcpy(out, row, static_cast<std::size_t>(width) * 4);
+        for (int x = 0; x < width; ++x) out[x] |= 0xFF000000u;
+        break;
+    }
+  }
+  glActiveTexture(kTargetUnit);
+  glBindTexture(GL_TEXTURE_2D, FColorTexture);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+  glTexSubImage2D(GL_TEXTURE_2D, 0, rect.left, rect.top, width, height, rgb565 ? GL_RGB : GL_BGRA,
+                  rgb565 ? GL_UNSIGNED_SHORT_5_6_5 : GL_UNSIGNED_BYTE, FPixels.data());
+  ++FTargetUploads;
+}
+
+void GLDevice::Clear(int left, int top, int right, int bottom, std::uint32_t color, bool depth) {
+  if (!Drawable() || !Current()) return;
+  const Rect rect{std::max(left, 0), std::max(top, 0), std::min(right, FTarget.width),
+                  std::min(bottom, FTarget.height)};
+  if (rect.Empty()) return;
+  Touch(rect, true);
+  glBindFramebuffer(GL_FRAMEBUFFER, FFramebuffer);
+  glEnable(GL_SCISSOR_TEST);
+  glScissor(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+  glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+  glDisable(GL_DITHER);
+  const auto channel = [&](int shift) { return static_cast<float>((color >> shift) & 0xFFu) / 255.0f; };
+  glClearColor(channel(16), channel(8), channel(0), 1.0f);
+  GLbitfield buffers = GL_COLOR_BUFFER_BIT;
+  if (depth && FHasDepth) {
+    glDepthMask(GL_TRUE);
+    glClearDepth(1.0);
+    buffers |= GL_DEPTH_BUFFER_BIT;
+  }
+  glClear(buffers);
+}
+
+void GLDevice::DrawTriangles(const DrawState& state, std::span<const TLVertex> vertices,
+                             std::span<const std::uint32_t> indices) {
+  if (!Drawable() || !Current()) return;
+  const Rect clip{std::max(state.clipLeft, 0), std::max(state.clipTop, 0), std::min(state.clipRight, FTarget.width),
+                  std::min(state.clipBottom, FTarget.height)};
+  if (clip.Empty()) return;
+  FIndices.clear();
+  for (std::size_t i = 0; i + 2 < indices.size(); i += 3) {
+    if (indices[i] >= vertices.size() || indices[i + 1] >= vertices.size() || indices[i + 2] >= vertices.size()) {
+      continue;  // a bad index drops its face, never reads outside the vertices
+    }
+    FIndices.insert(FIndices.end(), {indices[i], indices[i + 1], indices[i + 2]});
+  }
+  if (FIndices.empty()) return;
+  Touch(clip, false);
+
+  glBindFramebuffer(GL_FRAMEBUFFER, FFramebuffer);
+  glViewport(0, 0, FTarget.width, FTarget.height);
+  glEnable(GL_SCISSOR_TEST);
+  glScissor(clip.left, clip.top, clip.right - clip.left, clip.bottom - clip.top);
+  ApplyState(state);
+
+  // The buffers are orphaned and refilled, so that no draw waits for the one before it.
+  glBindVertexArray(FVertexArray);
+  const std::size_t vertexBytes = vertices.size_bytes(), indexBytes = FIndices.size() * sizeof(std::uint32_t);
+  FVertexCapacity = std::max(FVertexCapacity, vertexBytes);
+  FIndexCapacity = std::max(FIndexCapacity, indexBytes);
+  glBindBuffer(GL_ARRAY_BUFFER, FVertexBuffer);
+  glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(FVertexCapacity), nullptr, GL_STREAM_DRAW);
+  glBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(vertexBytes), vertices.data());
+  glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(FIndexCapacity), nullptr, GL_STREAM_DRAW);
+  glBufferSubData(GL_ELEMENT_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(indexBytes), FIndices.data());
+  glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(FIndices.size()), GL_UNSIGNED_INT, nullptr);
+}
+
+// Every piece of state the draw relies on is set here, each time: nothing is trusted to have stayed.
+void GLDevice::ApplyState(const DrawState& state) {
+  glUseProgram(FProgram);
+  glDisable(GL_CULL_FACE);
+  glDisable(GL_DITHER);
+  glDisable(GL_STENCIL_TEST);
+  glEnable(GL_DEPTH_CLAMP);  // depth outside 0..1 is clamped, as the software device does, not clipped
+  glProvokingVertex(GL_FIRST_VERTEX_CONVENTION);  // flat faces take their first vertex's colours
+  glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+  glPointSize(1.0f);
+  glLineWidth(1.0f);
+  glPolygonMode(GL_FRONT_AND_BACK, state.fill == Fill::Solid       ? GL_FILL
+                                   : state.fill == Fill::Wireframe ? GL_LINE
+                                                                   : GL_POINT);
+  // A depth test is needed to write depth at all: writes without a test pass always.
+  if (FHasDepth && (state.zTest || state.zWrite)) {
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(state.zTest ? GL_LEQUAL : GL_ALWAYS);
+    glDepthMask(state.zWrite ? GL_TRUE : GL_FALSE);
+  } else {
+    glDisable(GL_DEPTH_TEST);
+    glDepthMask(GL_FALSE);
+  }
+  if (state.blend) {
+    glEnable(GL_BLEND);
+    glBlendEquation(GL_FUNC_ADD);
+    glBlendFuncSeparate(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ZERO, GL_ONE);
+  } else {
+    glDisable(GL_BLEND);
+  }
+
+  const auto uniform = [&](Uniform name) { return FUniforms[static_cast<std::size_t>(name)]; };
+  glUniform2f(uniform(kTargetSize), static_cast<float>(FTarget.width), static_cast<float>(FTarget.height));
+  glUniform1i(uniform(kPerspective), state.perspective ? 1 : 0);
+  glUniform1i(uniform(kSnap), state.fill == Fill::Solid ? 0 : 1);
+  glUniform1i(uniform(kFlat), state.shade == Shade::Flat ? 1 : 0);
+  glUniform1i(uniform(kSpecular), state.specular ? 1 : 0);
+  glUniform1i(uniform(kFog), state.fog ? 1 : 0);
+  const auto channel = [&](int shift) { return static_cast<float>((state.fogColor >> shift) & 0xFFu) / 255.0f; };
+  glUniform3f(uniform(kFogColor), channel(16), channel(8), channel(0));
+  glUniform1i(uniform(kAlphaTest), state.alphaTest ? 1 : 0);
+  glUniform1i(uniform(kAlphaFunc), static_cast<int>(state.alphaFunc));
+  glUniform1i(uniform(kAlphaRef), state.alphaRef);
+  // 16-bit targets: the shader rounds (or dithers) to 5-6-5 itself, as the software device does. Blending
+  // comes after the shader, so blended pixels are left to the framebuffer's rounding, undithered.
+  const bool quantise = FFormat == PixelFormat::RGB565 && !state.blend;
+  glUniform1i(uniform(kQuantise), !quantise ? 0 : state.dither ? 2 : 1);
+  glUniform1f(uniform(kLodBias), state.mipLodBias);
+  glUniform1i(uniform(kTextured), state.texture != nullptr ? 1 : 0);
+  if (state.texture != nullptr) {
+    TextureCopy& copy = TextureFor(*state.texture);
+    SetFilter(copy, state.filter);
+    glUniform1i(uniform(kKeyed), copy.keyMask != 0 ? 1 : 0);
+    glActiveTexture(kTexelUnit);
+    glBindTexture(GL_TEXTURE_2D, copy.texture);
+    glActiveTexture(kKeyMaskUnit);
+    glBindTexture(GL_TEXTURE_2D, copy.keyMask);
+  } else {
+    glUniform1i(uniform(kKeyed), 0);
+  }
+}
+
+GLDevice::TextureCopy& GLDevice::TextureFor(const Texture& texture) {
+  TextureCopy& copy = FTextures[&texture];
+  const TextureLevel& level = texture.Level(0);
+  const std::uint32_t fingerprint = Fingerprint(texture);
+  if (copy.texture == 0 || copy.version != texture.Version() || copy.width != level.width ||
+      copy.height != level.height || copy.storage != level.texels || copy.fingerprint != fingerprint) {
+    Upload(texture, copy);
+    copy.version = texture.Version();
+    copy.width = level.width;
+    copy.height = level.height;
+    copy.storage = level.texels;
+    copy.fingerprint = fingerprint;
+  }
+  copy.lastUsed = FGeneration;
+  return copy;
+}
+
+void GLDevice::Upload(const Texture& texture, TextureCopy& copy) {
+  const bool keyed = texture.ColorKeyEnabled();
+  if (copy.texture == 0) glGenTextures(1, &copy.texture);
+  if (keyed && copy.keyMask == 0) glGenTextures(1, &copy.keyMask);
+  if (!keyed && copy.keyMask != 0) {
+    glDeleteTextures(1, &copy.keyMask);
+    copy.keyMask = 0;
+  }
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+  const std::uint32_t key = texture.KeyColor() & 0x00FFFFFFu;
+  const auto prepare = [&](GLuint name) {
+    glBindTexture(GL_TEXTURE_2D, name);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_BASE_LEVEL, 0);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, texture.LevelCount() - 1);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+  };
+  glActiveTexture(kTexelUnit);
+  prepare(copy.texture);
+  for (int i = 0; i < texture.LevelCount(); ++i) {
+    const TextureLevel& level = texture.Level(i);
+    const void* texels = level.texels;
+    if (keyed) {
+      const std::size_t count = static_cast<std::size_t>(level.width) * static_cast<std::size_t>(level.height);
+      FPixels.assign(level.texels, level.texels + count);
+      for (std::uint32_t& texel : FPixels) {
+        if ((texel & 0x00FFFFFFu) == key) texel = 0;
+      }
+      texels = FPixels.data();
+    }
+    glTexImage2D(GL_TEXTURE_2D, i, GL_RGBA8, level.width, level.height, 0, GL_BGRA, GL_UNSIGNED_BYTE, texels);
+  }
+  if (keyed) {
+    glActiveTexture(kKeyMaskUnit);
+    prepare(copy.keyMask);
+    for (int i = 0; i < texture.LevelCount(); ++i) {
+      const TextureLevel& level = texture.Level(i);
+      const std::size_t count = static_cast<std::size_t>(level.width) * static_cast<std::size_t>(level.height);
+      FMask.resize(count);
+      for (std::size_t t = 0; t < count; ++t) FMask[t] = (level.texels[t] & 0x00FFFFFFu) == key ? 0 : 255;
+      glTexImage2D(GL_TEXTURE_2D, i, GL_R8, level.width, level.height, 0, GL_RED, GL_UNSIGNED_BYTE, FMask.data());
+    }
+  }
+  copy.filter = -1;  // the filters are set on first use
+  ++FTextureUploads;
+}
+
+void GLDevice::SetFilter(TextureCopy& copy, Filter filter) {
+  if (copy.filter == static_cast<int>(filter)) return;
+  for (const auto& [unit, name] : {std::pair{kTexelUnit, copy.texture}, std::pair{kKeyMaskUnit, copy.keyMask}}) {
+    if (name == 0) continue;
+    glActiveTexture(unit);
+    glBindTexture(GL_TEXTURE_2D, name);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, MinFilter(filter));
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, MagFilter(filter));
+  }
+  copy.filter = static_cast<int>(filter);
+}
+
+void GLDevice::ForgetIdleTextures() {
+  for (auto it = FTextures.begin(); it != FTextures.end();) {
+    if (it->second.lastUsed + kTextureIdleTargets < FGeneration) {
+      glDeleteTextures(1, &it->second.texture);
+      if (it->second.keyMask != 0) glDeleteTextures(1, &it->second.keyMask);
+      it = FTextures.erase(it);
+    } else {
+      ++it;
+    }
+  }
+}
+
+void GLDevice::Flush() {
+  FDrawnSinceFlush = false;
+  if (!Drawable() || FTouched.Empty() || !Current()) return;
+  const Rect& rect = FTouched;
+  const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+  const bool rgb565 = FTarget.format == PixelFormat::RGB565;
+  FPixels.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+  glBindFramebuffer(GL_FRAMEBUFFER, FFramebuffer);
+  glReadBuffer(GL_COLOR_ATTACHMENT0);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glPixelStorei(GL_PACK_ROW_LENGTH, 0);
+  glReadPixels(rect.left, rect.top, width, height, rgb565 ? GL_RGB : GL_BGRA,
+               rgb565 ? GL_UNSIGNED_SHORT_5_6_5 : GL_UNSIGNED_BYTE, FPixels.data());
+  const int bytes = BytesPerPixel(FTarget.format);
+  const std::size_t rowBytes = static_cast<std::size_t>(width) * bytes;
+  FFlushed.resize(rowBytes * static_cast<std::size_t>(height));
+  const auto* words16 = reinterpret_cast<const std::uint16_t*>(FPixels.data());
+  for (int y = 0; y < height; ++y) {
+    std::uint8_t* row = FTarget.pixels + static_cast<std::ptrdiff_t>(rect.top + y) * FTarget.pitch + rect.left * bytes;
+    const std::uint32_t* in = FPixels.data() + static_cast<std::size_t>(y) * width;
+    switch (FTarget.format) {
+      case PixelFormat::RGB565:
+        std::memcpy(row, words16 + static_cast<std::size_t>(y) * width, rowBytes);
+        break;
+      case PixelFormat::RGB888:
+        for (int x = 0; x < width; ++x) {
+          row[3 * x] = static_cast<std::uint8_t>(in[x]);
+          row[3 * x + 1] = static_cast<std::uint8_t>(in[x] >> 8);
+          row[3 * x + 2] = static_cast<std::uint8_t>(in[x] >> 16);
+        }
+        break;
+      default:
+        for (int x = 0; x < width; ++x) {
+          const std::uint32_t pixel = in[x] & 0x00FFFFFFu;  // the unused byte is written as zero
+          std::memcpy(row + 4 * x, &pixel, 4);
+        }
+        break;
+    }
+    std::memcpy(FFlushed.data() + static_cast<std::size_t>(y) * rowBytes, row, rowBytes);
+  }
+  FFlushedRect = rect;
+  FFlushedTarget = FTarget;
+}
+
+}  // namespace d3d::gl
