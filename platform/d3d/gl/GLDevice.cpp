@@ -85,14 +85,8 @@ bool GLDevice::Initialise(std::size_t adapter, std::string* error) {
   FContext = EglContext::Create(records[adapter].source, error);
   if (!FContext) return false;
   if (!FContext->MakeCurrent()) return fail("the OpenGL context cannot be made current");
-  FProgram = BuildProgram(error);
-  if (FProgram == 0) return false;
-  FUniforms.resize(kUniformCount);
-  for (int i = 0; i < kUniformCount; ++i)
-    FUniforms[static_cast<std::size_t>(i)] = glGetUniformLocation(FProgram, kUniformNames[static_cast<std::size_t>(i)]);
-  glUseProgram(FProgram);
-  glUniform1i(FUniforms[kTexture], 0);
-  glUniform1i(FUniforms[kKeyMask], 1);
+  // The plainest program is built now, so that a shader this OpenGL refuses shows at creation.
+  if (!BuildProgram(0, &FPrograms[0], error)) return false;
 
   glGenVertexArrays(1, &FVertexArray);
   glGenBuffers(1, &FVertexBuffer);
@@ -123,7 +117,9 @@ GLDevice::~GLDevice() {
   if (FIndexBuffer != 0) glDeleteBuffers(1, &FIndexBuffer);
   if (FVertexBuffer != 0) glDeleteBuffers(1, &FVertexBuffer);
   if (FVertexArray != 0) glDeleteVertexArrays(1, &FVertexArray);
-  if (FProgram != 0) glDeleteProgram(FProgram);
+  for (const Program& program : FPrograms) {
+    if (program.name != 0) glDeleteProgram(program.name);
+  }
   FContext.reset();  // releases and destroys the context
 }
 
@@ -316,7 +312,7 @@ void GLDevice::DrawTriangles(const DrawState& state, std::span<const TLVertex> v
   glViewport(0, 0, FTarget.width, FTarget.height);
   glEnable(GL_SCISSOR_TEST);
   glScissor(clip.left, clip.top, clip.right - clip.left, clip.bottom - clip.top);
-  ApplyState(state);
+  if (!ApplyState(state)) return;
 
   // The buffers are orphaned and refilled, so that no draw waits for the one before it.
   glBindVertexArray(FVertexArray);
@@ -331,9 +327,36 @@ void GLDevice::DrawTriangles(const DrawState& state, std::span<const TLVertex> v
   glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(FIndices.size()), GL_UNSIGNED_INT, nullptr);
 }
 
+const Program* GLDevice::ProgramFor(std::uint32_t features) {
+  Program& program = FPrograms[features];
+  if (program.name == 0 && !BuildProgram(features, &program, nullptr)) return nullptr;
+  return &program;
+}
+
 // Every piece of state the draw relies on is set here, each time: nothing is trusted to have stayed.
-void GLDevice::ApplyState(const DrawState& state) {
-  glUseProgram(FProgram);
+bool GLDevice::ApplyState(const DrawState& state) {
+  std::uint32_t features = 0;
+  if (state.shade == Shade::Flat) features |= kFeatureFlat;
+  if (state.specular) features |= kFeatureSpecular;
+  if (state.fog) features |= kFeatureFog;
+  if (state.alphaTest) features |= kFeatureAlphaTest;
+  // 16-bit targets: the shader rounds (or dithers) to 5-6-5 itself, as the software device does.
+  // Blending comes after the shader, so blended pixels are left to the framebuffer's rounding,
+  // undithered.
+  if (FFormat == PixelFormat::RGB565 && !state.blend) features |= state.dither ? kFeatureDither565 : kFeatureRound565;
+  if (state.texture != nullptr) {
+    TextureCopy& copy = TextureFor(*state.texture);
+    SetFilter(copy, state.filter);
+    features |= kFeatureTexture | (copy.keyMask != 0 ? kFeatureColorKey : 0u);
+    glActiveTexture(kTexelUnit);
+    glBindTexture(GL_TEXTURE_2D, copy.texture);
+    glActiveTexture(kKeyMaskUnit);
+    glBindTexture(GL_TEXTURE_2D, copy.keyMask);
+  }
+  const Program* program = ProgramFor(features);
+  if (program == nullptr) return false;
+  glUseProgram(program->name);
+
   glDisable(GL_CULL_FACE);
   glDisable(GL_DITHER);
   glDisable(GL_STENCIL_TEST);
@@ -362,35 +385,16 @@ void GLDevice::ApplyState(const DrawState& state) {
     glDisable(GL_BLEND);
   }
 
-  const auto uniform = [&](Uniform name) { return FUniforms[static_cast<std::size_t>(name)]; };
-  glUniform2f(uniform(kTargetSize), static_cast<float>(FTarget.width), static_cast<float>(FTarget.height));
-  glUniform1i(uniform(kPerspective), state.perspective ? 1 : 0);
-  glUniform1i(uniform(kSnap), state.fill == Fill::Solid ? 0 : 1);
-  glUniform1i(uniform(kFlat), state.shade == Shade::Flat ? 1 : 0);
-  glUniform1i(uniform(kSpecular), state.specular ? 1 : 0);
-  glUniform1i(uniform(kFog), state.fog ? 1 : 0);
+  const auto& uniforms = program->uniforms;
+  glUniform2f(uniforms[kTargetSize], static_cast<float>(FTarget.width), static_cast<float>(FTarget.height));
+  glUniform1i(uniforms[kPerspective], state.perspective ? 1 : 0);
+  glUniform1i(uniforms[kSnap], state.fill == Fill::Solid ? 0 : 1);
   const auto channel = [&](int shift) { return static_cast<float>((state.fogColor >> shift) & 0xFFu) / 255.0f; };
-  glUniform3f(uniform(kFogColor), channel(16), channel(8), channel(0));
-  glUniform1i(uniform(kAlphaTest), state.alphaTest ? 1 : 0);
-  glUniform1i(uniform(kAlphaFunc), static_cast<int>(state.alphaFunc));
-  glUniform1i(uniform(kAlphaRef), state.alphaRef);
-  // 16-bit targets: the shader rounds (or dithers) to 5-6-5 itself, as the software device does. Blending
-  // comes after the shader, so blended pixels are left to the framebuffer's rounding, undithered.
-  const bool quantise = FFormat == PixelFormat::RGB565 && !state.blend;
-  glUniform1i(uniform(kQuantise), !quantise ? 0 : state.dither ? 2 : 1);
-  glUniform1f(uniform(kLodBias), state.mipLodBias);
-  glUniform1i(uniform(kTextured), state.texture != nullptr ? 1 : 0);
-  if (state.texture != nullptr) {
-    TextureCopy& copy = TextureFor(*state.texture);
-    SetFilter(copy, state.filter);
-    glUniform1i(uniform(kKeyed), copy.keyMask != 0 ? 1 : 0);
-    glActiveTexture(kTexelUnit);
-    glBindTexture(GL_TEXTURE_2D, copy.texture);
-    glActiveTexture(kKeyMaskUnit);
-    glBindTexture(GL_TEXTURE_2D, copy.keyMask);
-  } else {
-    glUniform1i(uniform(kKeyed), 0);
-  }
+  glUniform3f(uniforms[kFogColor], channel(16), channel(8), channel(0));
+  glUniform1i(uniforms[kAlphaFunc], static_cast<int>(state.alphaFunc));
+  glUniform1i(uniforms[kAlphaRef], state.alphaRef);
+  glUniform1f(uniforms[kLodBias], state.mipLodBias);
+  return true;
 }
 
 GLDevice::TextureCopy& GLDevice::TextureFor(const Texture& texture) {

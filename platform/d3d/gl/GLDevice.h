@@ -31,6 +31,7 @@
 // Threads: the device works on the thread that made it; each call makes its context current when it
 // is not already.
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -40,6 +41,7 @@
 
 #include "platform/d3d/Device.h"
 #include "platform/d3d/Texture.h"
+#include "platform/d3d/gl/Shaders.h"
 
 namespace d3d::gl {
 
@@ -100,11 +102,13 @@ class GLDevice : public Device {
   void Upload(const Texture& texture, TextureCopy& copy);
   void SetFilter(TextureCopy& copy, Filter filter);
   void ForgetIdleTextures();
-  void ApplyState(const DrawState& state);
+  // Sets every piece of state the draw needs; false when its program cannot be built.
+  bool ApplyState(const DrawState& state);
+  const Program* ProgramFor(std::uint32_t features);
 
   std::unique_ptr<EglContext> FContext;
-  // GL objects.
-  unsigned FProgram = 0;
+  // GL objects. Programs are built on first use, one per set of features.
+  std::array<Program, 1u << kFeatureCount> FPrograms{};
   unsigned FVertexArray = 0;
   unsigned FVertexBuffer = 0;
   unsigned FIndexBuffer = 0;
@@ -117,8 +121,6 @@ class GLDevice : public Device {
   int FWidth = 0, FHeight = 0;
   PixelFormat FFormat = PixelFormat::XRGB8888;
   int FDepthBits = 0;
-  // Uniform locations, in the order of the names in GLDevice.cpp.
-  std::vector<int> FUniforms;
 
   ColorTarget FTarget;
   bool FHasDepth = false;

@@ -6,17 +6,30 @@
 
 namespace d3d::gl {
 
-const std::array<const char*, kUniformCount> kUniformNames = {
-    "uTargetSize", "uPerspective", "uSnap",      "uFlat",     "uTextured", "uKeyed",   "uSpecular", "uFog",
-    "uFogColor",   "uAlphaTest",   "uAlphaFunc", "uAlphaRef", "uQuantise", "uLodBias", "uTexture",  "uKeyMask"};
-
 namespace {
+
+constexpr std::array<const char*, kUniformCount> kUniformNames = {
+    "uTargetSize", "uPerspective", "uSnap", "uFogColor", "uAlphaFunc", "uAlphaRef", "uLodBias", "uTexture", "uKeyMask"};
+
+constexpr std::array<const char*, kFeatureCount> kFeatureDefines = {
+    "#define FLAT\n", "#define TEXTURE\n",    "#define COLOR_KEY\n", "#define SPECULAR\n",
+    "#define FOG\n",  "#define ALPHA_TEST\n", "#define ROUND_565\n", "#define DITHER_565\n"};
+
+// Flat faces take the first vertex's colours (the provoking vertex); otherwise colours are
+// interpolated linearly in screen space, as the software device does.
+constexpr const char* kCommon = R"(
+#ifdef FLAT
+#define SHADE flat
+#else
+#define SHADE noperspective
+#endif
+)";
 
 // Positions arrive in pixels from the top-left and leave as normalised coordinates with w = 1, so
 // that every value is interpolated linearly in screen space, as the software device does; texture
 // coordinates travel multiplied by q (1/w, or 1 when affine) and are divided per pixel. Positions
 // are snapped to the software device's 1/16-pixel grid so that both cover the same pixels.
-constexpr const char* kVertexShader = R"(#version 330 core
+constexpr const char* kVertexShader = R"(
 layout(location = 0) in vec4 aPosition;  // sx, sy, sz, rhw
 layout(location = 1) in vec4 aColor;
 layout(location = 2) in vec4 aSpecular;  // alpha: the fog factor
@@ -26,10 +39,8 @@ uniform vec2 uTargetSize;
 uniform bool uPerspective;
 uniform int uSnap;
 
-noperspective out vec4 vColor;
-flat out vec4 vColorFlat;
-noperspective out vec4 vSpecular;
-flat out vec4 vSpecularFlat;
+SHADE out vec4 vColor;
+SHADE out vec4 vSpecular;
 noperspective out vec3 vTexCoord;
 
 void main() {
@@ -37,31 +48,20 @@ void main() {
   position = uSnap == 0 ? floor(position * 16.0 + 0.5) / 16.0 : floor(position) + 0.5;
   gl_Position = vec4(position / uTargetSize * 2.0 - 1.0, aPosition.z * 2.0 - 1.0, 1.0);
   vColor = aColor;
-  vColorFlat = aColor;
   vSpecular = aSpecular;
-  vSpecularFlat = aSpecular;
   float q = uPerspective ? aPosition.w : 1.0;
   vTexCoord = vec3(aTexCoord * q, q);
 }
 )";
 
-constexpr const char* kFragmentShader = R"(#version 330 core
-noperspective in vec4 vColor;
-flat in vec4 vColorFlat;
-noperspective in vec4 vSpecular;
-flat in vec4 vSpecularFlat;
+constexpr const char* kFragmentShader = R"(
+SHADE in vec4 vColor;
+SHADE in vec4 vSpecular;
 noperspective in vec3 vTexCoord;
 
-uniform bool uFlat;
-uniform bool uTextured;
-uniform bool uKeyed;
-uniform bool uSpecular;
-uniform bool uFog;
 uniform vec3 uFogColor;
-uniform bool uAlphaTest;
 uniform int uAlphaFunc;
 uniform int uAlphaRef;
-uniform int uQuantise;
 uniform float uLodBias;
 uniform sampler2D uTexture;
 uniform sampler2D uKeyMask;
@@ -85,39 +85,56 @@ bool AlphaPasses(int alpha) {
 }
 
 void main() {
-  vec4 color = uFlat ? vColorFlat : vColor;
-  vec4 specular = uFlat ? vSpecularFlat : vSpecular;
-  if (uTextured) {
-    vec2 uv = vTexCoord.xy / vTexCoord.z;
-    vec4 texel = texture(uTexture, uv, uLodBias);
-    if (uKeyed) {
-      // Keyed texels are stored as zero and left out of the mask: the filtered texel divided by the
-      // filtered mask is the mean of the unkeyed taps; mostly keyed, the pixel is not drawn.
-      float unkeyed = texture(uKeyMask, uv, uLodBias).r;
-      if (unkeyed < 0.5) discard;
-      texel /= unkeyed;
-    }
-    color *= texel;
-  }
-  if (uSpecular) color.rgb = min(color.rgb + specular.rgb, vec3(1.0));
-  if (uFog) color.rgb = mix(uFogColor, color.rgb, specular.a);
+  vec4 color = vColor;
+#ifdef TEXTURE
+  vec2 uv = vTexCoord.xy / vTexCoord.z;
+  vec4 texel = texture(uTexture, uv, uLodBias);
+#ifdef COLOR_KEY
+  // Keyed texels are stored as zero and left out of the mask: the filtered texel divided by the
+  // filtered mask is the mean of the unkeyed taps; mostly keyed, the pixel is not drawn.
+  float unkeyed = texture(uKeyMask, uv, uLodBias).r;
+  if (unkeyed < 0.5) discard;
+  texel /= unkeyed;
+#endif
+  color *= texel;
+#endif
+#ifdef SPECULAR
+  color.rgb = min(color.rgb + vSpecular.rgb, vec3(1.0));
+#endif
+#ifdef FOG
+  color.rgb = mix(uFogColor, color.rgb, vSpecular.a);
+#endif
   color = clamp(color, 0.0, 1.0);
-  if (uAlphaTest && !AlphaPasses(int(color.a * 255.0 + 0.5))) discard;
-  if (uQuantise != 0) {
-    // 5-6-5 levels, truncated after adding a half or the dither threshold, as the software device
-    // does; the framebuffer then stores them exactly, whatever its own rounding.
-    ivec2 pixel = ivec2(gl_FragCoord.xy) & 3;
-    float threshold = uQuantise == 2 ? (float(kBayer[pixel.y * 4 + pixel.x]) + 0.5) / 16.0 : 0.5;
-    vec3 levels = vec3(31.0, 63.0, 31.0);
-    color.rgb = floor(color.rgb * levels + threshold) / levels;
-  }
+#ifdef ALPHA_TEST
+  if (!AlphaPasses(int(color.a * 255.0 + 0.5))) discard;
+#endif
+#if defined(ROUND_565) || defined(DITHER_565)
+  // 5-6-5 levels, truncated after adding a half or the dither threshold, as the software device
+  // does; the framebuffer then stores them exactly, whatever its own rounding.
+#ifdef DITHER_565
+  ivec2 pixel = ivec2(gl_FragCoord.xy) & 3;
+  float threshold = (float(kBayer[pixel.y * 4 + pixel.x]) + 0.5) / 16.0;
+#else
+  float threshold = 0.5;
+#endif
+  vec3 levels = vec3(31.0, 63.0, 31.0);
+  color.rgb = floor(color.rgb * levels + threshold) / levels;
+#endif
   fragColor = color;
 }
 )";
 
-unsigned Compile(GLenum type, const char* source, std::string* error) {
+unsigned Compile(GLenum type, std::uint32_t features, const char* body, std::string* error) {
+  std::array<const char*, kFeatureCount + 3> sources{};
+  std::size_t count = 0;
+  sources[count++] = "#version 330 core\n";
+  for (std::size_t i = 0; i < kFeatureCount; ++i) {
+    if ((features & (1u << i)) != 0) sources[count++] = kFeatureDefines[i];
+  }
+  sources[count++] = kCommon;
+  sources[count++] = body;
   const GLuint shader = glCreateShader(type);
-  glShaderSource(shader, 1, &source, nullptr);
+  glShaderSource(shader, static_cast<GLsizei>(count), sources.data(), nullptr);
   glCompileShader(shader);
   GLint ok = GL_FALSE;
   glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
@@ -133,30 +150,37 @@ unsigned Compile(GLenum type, const char* source, std::string* error) {
 
 }  // namespace
 
-unsigned BuildProgram(std::string* error) {
-  const GLuint vertex = Compile(GL_VERTEX_SHADER, kVertexShader, error);
-  if (vertex == 0) return 0;
-  const GLuint fragment = Compile(GL_FRAGMENT_SHADER, kFragmentShader, error);
+bool BuildProgram(std::uint32_t features, Program* program, std::string* error) {
+  const GLuint vertex = Compile(GL_VERTEX_SHADER, features, kVertexShader, error);
+  if (vertex == 0) return false;
+  const GLuint fragment = Compile(GL_FRAGMENT_SHADER, features, kFragmentShader, error);
   if (fragment == 0) {
     glDeleteShader(vertex);
-    return 0;
+    return false;
   }
-  const GLuint program = glCreateProgram();
-  glAttachShader(program, vertex);
-  glAttachShader(program, fragment);
-  glLinkProgram(program);
+  const GLuint name = glCreateProgram();
+  glAttachShader(name, vertex);
+  glAttachShader(name, fragment);
+  glLinkProgram(name);
   glDeleteShader(vertex);
   glDeleteShader(fragment);
   GLint ok = GL_FALSE;
-  glGetProgramiv(program, GL_LINK_STATUS, &ok);
-  if (ok == GL_TRUE) return program;
-  GLint length = 0;
-  glGetProgramiv(program, GL_INFO_LOG_LENGTH, &length);
-  std::vector<char> log(static_cast<std::size_t>(length) + 1, '\0');
-  glGetProgramInfoLog(program, length, nullptr, log.data());
-  if (error != nullptr) *error = std::string("program: ") + log.data();
-  glDeleteProgram(program);
-  return 0;
+  glGetProgramiv(name, GL_LINK_STATUS, &ok);
+  if (ok != GL_TRUE) {
+    GLint length = 0;
+    glGetProgramiv(name, GL_INFO_LOG_LENGTH, &length);
+    std::vector<char> log(static_cast<std::size_t>(length) + 1, '\0');
+    glGetProgramInfoLog(name, length, nullptr, log.data());
+    if (error != nullptr) *error = std::string("program: ") + log.data();
+    glDeleteProgram(name);
+    return false;
+  }
+  program->name = name;
+  for (std::size_t i = 0; i < kUniformCount; ++i) program->uniforms[i] = glGetUniformLocation(name, kUniformNames[i]);
+  glUseProgram(name);
+  glUniform1i(program->uniforms[kTexture], 0);
+  glUniform1i(program->uniforms[kKeyMask], 1);
+  return true;
 }
 
 }  // namespace d3d::gl
