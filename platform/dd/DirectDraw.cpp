@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/d3d/gl/Adapters.h"
 #include "platform/dd/Direct3D.h"
 #include "platform/dd/SurfaceLayout.h"
 #include "platform/rtl/Faults.h"
@@ -14,8 +15,8 @@ namespace dd {
 
 namespace {
 
-constexpr std::pair<int, int> kClassicSizes[] = {{640, 480},   {800, 600},   {1024, 768},
-                                                 {1152, 864},  {1280, 1024}, {1600, 1200}};
+constexpr std::pair<int, int> kClassicSizes[] = {{640, 480},  {800, 600},   {1024, 768},
+                                                 {1152, 864}, {1280, 1024}, {1600, 1200}};
 constexpr int kDepths[] = {8, 16, 24, 32};
 constexpr std::uint32_t kFlipChain = DDSCAPS_FLIP | DDSCAPS_COMPLEX;
 
@@ -91,6 +92,15 @@ std::int32_t Build(const SurfaceDesc& desc, rtl::Ref<Surface>* surface) {
   return DD_OK;
 }
 
+// A graphics processor beside the one the primary display draws with: a display device of its own
+// for the second-accelerator mode.
+bool FurtherDevice(const std::array<std::uint8_t, 16>& guid) {
+  const auto& adapters = d3d::gl::Adapters();
+  for (std::uint32_t i = 1; i < adapters.size(); ++i)
+    if (guid == HardwareDeviceGuid(i)) return true;
+  return false;
+}
+
 }  // namespace
 
 std::int32_t DirectDraw::SetCooperativeLevel(std::uintptr_t window, std::uint32_t flags) {
@@ -140,9 +150,11 @@ std::int32_t DirectDraw::FlipToGDISurface() {
 std::int32_t DirectDraw::GetCaps(Caps* hardware, Caps* emulation) const {
   if (const auto code = rtl::faults::Check("dd.DirectDraw.GetCaps")) return code;
   if (hardware == nullptr && emulation == nullptr) return DDERR_INVALIDPARAMS;
-  // Surfaces live in ordinary memory, up to the layer's own limit per surface.
+  // Surfaces live in ordinary memory, up to the layer's own limit per surface; the display has 3D in
+  // hardware when an OpenGL device can draw.
   const auto memory = static_cast<std::uint64_t>(kMaxSurfaceBytes);
-  if (hardware != nullptr) *hardware = Caps{0, memory, memory};
+  const std::uint32_t hardware3D = d3d::gl::Adapters().empty() ? 0u : std::uint32_t{DDCAPS_3D};
+  if (hardware != nullptr) *hardware = Caps{hardware3D, memory, memory};
   if (emulation != nullptr) *emulation = Caps{DDCAPS_3D, memory, memory};
   return DD_OK;
 }
@@ -188,7 +200,7 @@ std::int32_t DirectDrawCreate(const std::array<std::uint8_t, 16>* guid, rtl::Ref
   if (const auto code = rtl::faults::Check("dd.DirectDrawCreate")) return code;
   if (directDraw == nullptr) return DDERR_INVALIDPARAMS;
   // The primary's enumerated identifier (all zero) names it as well as a null one does.
-  if (guid != nullptr && *guid != std::array<std::uint8_t, 16>{}) return DDERR_NOTFOUND;
+  if (guid != nullptr && *guid != std::array<std::uint8_t, 16>{} && !FurtherDevice(*guid)) return DDERR_NOTFOUND;
   *directDraw = rtl::MakeRef<DirectDraw>();
   return DD_OK;
 }
@@ -196,7 +208,10 @@ std::int32_t DirectDrawCreate(const std::array<std::uint8_t, 16>* guid, rtl::Ref
 std::int32_t DirectDrawEnumerate(const std::function<bool(const DeviceIdentity& device, bool primary)>& callback) {
   if (const auto code = rtl::faults::Check("dd.DirectDrawEnumerate")) return code;
   if (!callback) return DDERR_INVALIDPARAMS;
-  callback(DeviceIdentity{{}, "Primary display", "display"}, true);
+  if (!callback(DeviceIdentity{{}, "Primary display", "display"}, true)) return DD_OK;
+  const auto& adapters = d3d::gl::Adapters();
+  for (std::uint32_t i = 1; i < adapters.size(); ++i)
+    if (!callback(DeviceIdentity{HardwareDeviceGuid(i), adapters[i].name, "display" + std::to_string(i)}, false)) break;
   return DD_OK;
 }
 

@@ -9,6 +9,7 @@
 #include <cstdlib>
 
 #include "platform/dd/SurfacePicture.h"
+#include "platform/dd/qt/DisplayCheck.h"
 #include "platform/rtl/Cast.h"
 #include "platform/rtl/Faults.h"
 #include "render/HeadlessView.h"
@@ -414,6 +415,16 @@ TEST_F(ViewTest, PlatformFailuresNameTheirStep) {
   ExpectRaises([&] { Window->Render(nullptr); }, "Window3D error: set display mode failed code: 781");
   ExpectRaises([&] { Window->D3DRMViewport(); }, "Window3D error: viewport not assigned");
   EXPECT_THROW(TDDCanvas(nullptr), rtl::Exception);
+}
+
+TEST(DisplayCheckTest, TheDisplayLayerStartsOnlyWithADisplayAndAPrimarySurface) {
+  Application();
+  EXPECT_TRUE(dd::qt::DisplayAvailable());
+  for (const char* call : {"dd.DirectDrawCreate", "dd.DirectDraw.SetCooperativeLevel", "dd.DirectDraw.CreateSurface"}) {
+    rtl::faults::Arm(call, kFault);
+    EXPECT_FALSE(dd::qt::DisplayAvailable()) << call;
+    rtl::faults::Reset();
+  }
 }
 
 }  // namespace

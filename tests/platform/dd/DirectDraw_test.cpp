@@ -1,6 +1,8 @@
 // The display object: cooperative level, modes, caps, surface creation; display and 3D device
 // enumeration; and the fault-injection hook of every call of the layer.
 
+#include "platform/dd/DirectDraw.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
@@ -10,8 +12,8 @@
 #include <tuple>
 #include <vector>
 
+#include "platform/d3d/gl/Adapters.h"
 #include "platform/dd/Direct3D.h"
-#include "platform/dd/DirectDraw.h"
 #include "platform/rtl/Faults.h"
 
 namespace {
@@ -107,7 +109,8 @@ TEST_F(DirectDrawTest, FullScreenNeedsExclusiveAccessAndAWindowAndCapsAreSoftwar
   dd::Caps hardware{1, 0, 0};
   dd::Caps emulation;
   ASSERT_EQ(display->GetCaps(&hardware, &emulation), dd::DD_OK);
-  EXPECT_EQ(hardware.caps, 0u);
+  // 3D in hardware exactly when an OpenGL device can draw.
+  EXPECT_EQ(hardware.caps, d3d::gl::Adapters().empty() ? 0u : std::uint32_t{dd::DDCAPS_3D});
   EXPECT_EQ(emulation.caps, std::uint32_t{dd::DDCAPS_3D});
   EXPECT_LE(emulation.videoMemoryFree, emulation.videoMemoryTotal);
 }
@@ -177,15 +180,21 @@ TEST_F(DirectDrawTest, CreateSurfaceRefusesBadAndHugeSizesBeforeAllocating) {
   EXPECT_EQ(depth->Pitch(), 16);
 }
 
-TEST_F(DirectDrawTest, OnlyThePrimaryDisplayIsEnumeratedAndCreated) {
+TEST_F(DirectDrawTest, ThePrimaryDisplayAndFurtherGraphicsProcessorsAreEnumeratedAndCreated) {
   std::vector<std::tuple<std::array<std::uint8_t, 16>, std::string, std::string, bool>> devices;
   ASSERT_EQ(dd::DirectDrawEnumerate([&](const dd::DeviceIdentity& device, bool primary) {
-    return devices.emplace_back(device.guid, device.description, device.name, primary), true;
-  }),
+              return devices.emplace_back(device.guid, device.description, device.name, primary), true;
+            }),
             dd::DD_OK);
   const std::array<std::uint8_t, 16> zero{};
-  ASSERT_EQ(devices.size(), 1u);
+  const std::size_t adapters = d3d::gl::Adapters().size();
+  ASSERT_EQ(devices.size(), std::max<std::size_t>(adapters, 1));
   EXPECT_EQ(devices[0], std::tuple(zero, std::string("Primary display"), std::string("display"), true));
+  for (std::size_t i = 1; i < devices.size(); ++i) {
+    EXPECT_FALSE(std::get<3>(devices[i]));
+    rtl::Ref<dd::DirectDraw> further;
+    EXPECT_EQ(dd::DirectDrawCreate(&std::get<0>(devices[i]), &further), dd::DD_OK);
+  }
   rtl::Ref<dd::DirectDraw> created;
   ASSERT_EQ(dd::DirectDrawCreate(nullptr, &created), dd::DD_OK);
   EXPECT_EQ(created->RefCount(), 1u);
