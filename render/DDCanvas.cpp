@@ -1,30 +1,7 @@
 #include "render/DDCanvas.h"
 
+#include "platform/dd/qt/SurfaceWidget.h"
 #include "platform/rtl/Exceptions.h"
-
-namespace {
-
-QImage::Format PaintFormat(d3d::PixelFormat format) {
-  switch (format) {
-    case d3d::PixelFormat::RGB565:
-      return QImage::Format_RGB16;
-    case d3d::PixelFormat::RGB888:
-      return QImage::Format_BGR888;
-    case d3d::PixelFormat::Palette8:
-    case d3d::PixelFormat::XRGB8888:
-      break;
-  }
-  return QImage::Format_RGB32;
-}
-
-QList<QRgb> ColorTable(const std::uint32_t* palette) {
-  QList<QRgb> colors(256, 0xFF000000u);
-  if (palette != nullptr)
-    for (int i = 0; i < 256; ++i) colors[i] = 0xFF000000u | palette[i];
-  return colors;
-}
-
-}  // namespace
 
 TDDCanvas::TDDCanvas(dd::Surface* surface) : FSurface(surface) {
   if (surface == nullptr) throw rtl::Exception("DDCanvas error: Cannot create canvas for NIL surface");
@@ -51,10 +28,11 @@ void TDDCanvas::CreateHandle() {
     FImage = QImage(1, 1, QImage::Format_RGB32);
   } else if (FContext.format == d3d::PixelFormat::Palette8) {
     QImage indexed(FContext.pixels, FContext.width, FContext.height, FContext.pitch, QImage::Format_Indexed8);
-    indexed.setColorTable(ColorTable(FContext.palette));
+    indexed.setColorTable(dd::qt::ColorTable(FContext.palette));
     FImage = indexed.convertToFormat(QImage::Format_RGB32);
   } else {
-    FImage = QImage(FContext.pixels, FContext.width, FContext.height, FContext.pitch, PaintFormat(FContext.format));
+    FImage =
+        QImage(FContext.pixels, FContext.width, FContext.height, FContext.pitch, dd::qt::ImageFormat(FContext.format));
   }
   FPainter.emplace(&FImage);
 }
@@ -64,7 +42,7 @@ void TDDCanvas::ReleaseHandle() {
   FPainter.reset();
   if (FContext.pixels == nullptr) return;
   if (FContext.format == d3d::PixelFormat::Palette8) {
-    const QImage indexed = FImage.convertToFormat(QImage::Format_Indexed8, ColorTable(FContext.palette),
+    const QImage indexed = FImage.convertToFormat(QImage::Format_Indexed8, dd::qt::ColorTable(FContext.palette),
                                                   Qt::ThresholdDither | Qt::AvoidDither);
     for (int y = 0; y < FContext.height; ++y)
       std::memcpy(FContext.pixels + y * FContext.pitch, indexed.constScanLine(y),

@@ -15,20 +15,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-QImage::Format QtFormat(d3d::PixelFormat format) {
-  switch (format) {
-    case d3d::PixelFormat::Palette8:
-      return QImage::Format_Indexed8;
-    case d3d::PixelFormat::RGB565:
-      return QImage::Format_RGB16;
-    case d3d::PixelFormat::RGB888:
-      return QImage::Format_BGR888;
-    case d3d::PixelFormat::XRGB8888:
-      break;
-  }
-  return QImage::Format_RGB32;
-}
-
 // Finds the widget of a window id and paces callers that wait to the screen's refresh, so a show
 // never draws frames that no one can see.
 class WidgetPresenter : public Presenter {
@@ -102,16 +88,34 @@ QRect FittedRect(const QSize& picture, const QRect& area) {
                fitted.width(), fitted.height());
 }
 
+QImage::Format ImageFormat(d3d::PixelFormat format) {
+  switch (format) {
+    case d3d::PixelFormat::Palette8:
+      return QImage::Format_Indexed8;
+    case d3d::PixelFormat::RGB565:
+      return QImage::Format_RGB16;
+    case d3d::PixelFormat::RGB888:
+      return QImage::Format_BGR888;
+    case d3d::PixelFormat::XRGB8888:
+      break;
+  }
+  return QImage::Format_RGB32;
+}
+
+QList<QRgb> ColorTable(const std::uint32_t* palette) {
+  QList<QRgb> colors(256, 0xFF000000u);
+  if (palette != nullptr)
+    for (int i = 0; i < 256; ++i) colors[i] = 0xFF000000u | palette[i];
+  return colors;
+}
+
 QImage SurfaceImage(const Surface& surface, const Rect& source) {
   const SurfaceDesc& desc = surface.Desc();
-  const QImage view(surface.Pixels(), desc.width, desc.height, desc.pitch, QtFormat(desc.format));
+  const QImage view(surface.Pixels(), desc.width, desc.height, desc.pitch, ImageFormat(desc.format));
   QImage picture = view.copy(source.left, source.top, source.right - source.left, source.bottom - source.top);
   if (desc.format == d3d::PixelFormat::Palette8) {
     rtl::Ref<Palette> palette;
-    QList<QRgb> colors(256, 0xFF000000u);
-    if (surface.GetPalette(&palette) == DD_OK)
-      for (int i = 0; i < 256; ++i) colors[i] = 0xFF000000u | palette->Colors()[static_cast<std::size_t>(i)];
-    picture.setColorTable(colors);
+    picture.setColorTable(ColorTable(surface.GetPalette(&palette) == DD_OK ? palette->Colors().data() : nullptr));
   }
   return picture.convertToFormat(QImage::Format_RGB32);
 }

@@ -39,6 +39,11 @@ void UseScreen();
 // The rectangle a picture of `picture` takes when fitted into `area` with its aspect kept.
 QRect FittedRect(const QSize& picture, const QRect& area);
 
+// The Qt image format that reads a surface format's memory as it lies (8 bits: indexes).
+QImage::Format ImageFormat(d3d::PixelFormat format);
+// A 256-entry palette (0x00RRGGBB words, or none: all black) as an opaque colour table.
+QList<QRgb> ColorTable(const std::uint32_t* palette);
+
 // A picture of the rectangle of a surface's memory, its pixels converted to 32 bits.
 QImage SurfaceImage(const Surface& surface, const Rect& source);
 

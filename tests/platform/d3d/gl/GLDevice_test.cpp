@@ -120,14 +120,7 @@ TEST(GLAdapters, TheDisplayListsAndCreatesOneHardwareDevicePerAdapter) {
   EXPECT_EQ(dynamic_cast<d3d::gl::GLDevice*>(device.get()), nullptr);
 }
 
-class GLDeviceTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    device = MakeDevice();
-    if (!device) GTEST_SKIP() << "no OpenGL device";
-  }
-  std::unique_ptr<d3d::gl::GLDevice> device;
-};
+class GLDeviceTest : public GLDeviceFixture {};
 
 TEST_F(GLDeviceTest, TexturesAreCopiedAgainOnlyWhenTheirVersionChanges) {
   GLTarget target(*device, 16, 16, PixelFormat::XRGB8888);

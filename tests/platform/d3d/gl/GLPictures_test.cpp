@@ -89,14 +89,7 @@ std::vector<std::uint32_t> FanIndices() {
     EXPECT_LE(difference_.Share(), share) << name_ << ": max " << difference_.maxChannel; \
   } while (false)
 
-class GLPictures : public ::testing::Test {
- protected:
-  void SetUp() override {
-    device = MakeDevice();
-    if (!device) GTEST_SKIP() << "no OpenGL device";
-  }
-  std::unique_ptr<d3d::gl::GLDevice> device;
-};
+class GLPictures : public GLDeviceFixture {};
 
 TEST_F(GLPictures, GouraudFanAndFlatShadingTakeTheSameColours) {
   Scene gouraud(*device, 64, 64, PixelFormat::XRGB8888);

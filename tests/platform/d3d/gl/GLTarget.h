@@ -3,6 +3,8 @@
 // Scenes drawn by both rasterizers: a software device and an OpenGL device, each into a memory target
 // of its own of the same shape, and the comparison of what they drew.
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -36,6 +38,16 @@ struct GLTarget {
 
 // An OpenGL device on the first adapter; fails the test (null) when none can be made.
 std::unique_ptr<d3d::gl::GLDevice> MakeDevice();
+
+// A fixture with an OpenGL device of the first adapter; skipped on a machine without one.
+class GLDeviceFixture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    device = MakeDevice();
+    if (!device) GTEST_SKIP() << "no OpenGL device";
+  }
+  std::unique_ptr<d3d::gl::GLDevice> device;
+};
 
 // The same target shape drawn by both devices. Every call goes to both; Flush copies the OpenGL
 // picture into its memory.
