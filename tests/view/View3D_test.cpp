@@ -211,6 +211,18 @@ TEST_F(ViewTest, AFullScreenModeIsScaledIntoTheWindowWithBlackBars) {
   EXPECT_FALSE(Near(shot.At(200, 230), shot.At(200, 2), 10));
 }
 
+TEST_F(ViewTest, AnEightBitModeIsShownThroughItsPalette) {
+  Open(320, 240);
+  Window->SetDriverIndex(DriverNamed("RGB Emulation"));
+  Window->SetVideoMode(ModeNamed("640X480X8"));
+  LookThroughCamera();
+  Window->Render(&World->Map());
+  ASSERT_TRUE(Window->HasPalette());
+  const Picture shot = Screenshot();
+  EXPECT_TRUE(Near(shot.At(160, 2), 0xFF7090D0u, 70)) << std::hex << shot.At(160, 2);
+  EXPECT_FALSE(Near(shot.At(160, 230), shot.At(160, 2), 10));
+}
+
 TEST_F(ViewTest, WithoutAMapAClearedFrameIsBlackWithTheOverlay) {
   Open(160, 120);
   Overlay overlay;

@@ -53,7 +53,7 @@ SurfaceWidget::~SurfaceWidget() = default;
 std::uintptr_t SurfaceWidget::WindowId() { return static_cast<std::uintptr_t>(winId()); }
 
 void SurfaceWidget::ShowSurface(const Surface& surface, const Rect& source, bool fit) {
-  FShown = SurfaceImage(surface, source);
+  CopySurface(surface, source, &FShown);
   FFit = fit;
   update();
 }
@@ -109,15 +109,23 @@ QList<QRgb> ColorTable(const std::uint32_t* palette) {
   return colors;
 }
 
-QImage SurfaceImage(const Surface& surface, const Rect& source) {
+void CopySurface(const Surface& surface, const Rect& source, QImage* picture) {
   const SurfaceDesc& desc = surface.Desc();
-  const QImage view(surface.Pixels(), desc.width, desc.height, desc.pitch, ImageFormat(desc.format));
-  QImage picture = view.copy(source.left, source.top, source.right - source.left, source.bottom - source.top);
+  const QRect area = QRect(source.left, source.top, source.right - source.left, source.bottom - source.top) &
+                     QRect(0, 0, desc.width, desc.height);
+  if (picture->size() != area.size() || picture->format() != QImage::Format_RGB32)
+    *picture = QImage(area.size(), QImage::Format_RGB32);
+  if (area.isEmpty()) return;
+  const int bytesPerPixel = d3d::BitsPerPixel(desc.format) / 8;
+  const std::uint8_t* first = surface.Pixels() + area.top() * desc.pitch + area.left() * bytesPerPixel;
+  QImage view(first, area.width(), area.height(), desc.pitch, ImageFormat(desc.format));
   if (desc.format == d3d::PixelFormat::Palette8) {
     rtl::Ref<Palette> palette;
-    picture.setColorTable(ColorTable(surface.GetPalette(&palette) == DD_OK ? palette->Colors().data() : nullptr));
+    view.setColorTable(ColorTable(surface.GetPalette(&palette) == DD_OK ? palette->Colors().data() : nullptr));
   }
-  return picture.convertToFormat(QImage::Format_RGB32);
+  QPainter painter(picture);
+  painter.setCompositionMode(QPainter::CompositionMode_Source);
+  painter.drawImage(0, 0, view);
 }
 
 }  // namespace dd::qt

@@ -44,7 +44,8 @@ QImage::Format ImageFormat(d3d::PixelFormat format);
 // A 256-entry palette (0x00RRGGBB words, or none: all black) as an opaque colour table.
 QList<QRgb> ColorTable(const std::uint32_t* palette);
 
-// A picture of the rectangle of a surface's memory, its pixels converted to 32 bits.
-QImage SurfaceImage(const Surface& surface, const Rect& source);
+// The rectangle of a surface's memory (clipped to the surface) as 32-bit pixels in `picture`, which
+// is kept between frames: nothing is allocated while the size stays.
+void CopySurface(const Surface& surface, const Rect& source, QImage* picture);
 
 }  // namespace dd::qt
