@@ -1,6 +1,7 @@
 #include "render/DXEnum.h"
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -125,7 +126,7 @@ std::string TEngine3D::SearchPath() const {
   CheckResult(Direct3DRM().GetSearchPath(&size, nullptr), "Engine3D error: Can't get size search path");
   std::string path(size, '\0');
   CheckResult(Direct3DRM().GetSearchPath(&size, path.data()), "Engine3D error: Can't get search path");
-  path.resize(path.find('\0') == std::string::npos ? path.size() : path.find('\0'));
+  path.resize(std::strlen(path.c_str()));
   return path;
 }
 

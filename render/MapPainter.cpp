@@ -76,7 +76,7 @@ void TMapPainter::ApplyFog(TBackground3D& background) {
   CheckResult(scene.SetSceneFogParams(background.FogStart(), background.FogEnd(), kFogDensity),
               "Background3D error: Set scene fog start failed");
   CheckResult(scene.SetSceneFogEnable(true), "Background3D error: Set scene fog enable failed");
-  if (FOptions.DeviceFog) SetDeviceFog(background.FogStart(), background.FogEnd());
+  if (FOptions.DeviceFog) SetDeviceFog(FDevice, background.FogStart(), background.FogEnd());
 }
 
 // A tiled world is drawn again from the camera shifted by the world's width towards each edge
@@ -111,13 +111,13 @@ void TMapPainter::RenderScene() {
   CheckResult(FViewport.Render(FScene.DXFrame()), "Window3D error: Render map failed");
 }
 
-void TMapPainter::SetDeviceFog(float start, float end) {
+void SetDeviceFog(rm::Device& device, float start, float end) {
   const TRenderState states[] = {
       {d3d::RenderStateType::FogTableMode, static_cast<std::uint32_t>(d3d::FogMode::Linear)},
       {d3d::RenderStateType::FogTableStart, std::bit_cast<std::uint32_t>(start)},
       {d3d::RenderStateType::FogTableEnd, std::bit_cast<std::uint32_t>(end)},
   };
-  SetRenderStates(FDevice, states, "Get d3d device failed");
+  SetRenderStates(device, states, "Get d3d device failed");
 }
 
 void SetRenderStates(rm::Device& device, std::span<const TRenderState> states, const char* noDevice) {

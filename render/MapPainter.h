@@ -20,6 +20,8 @@ struct TRenderState {
 // Sets render states of the device's rasterizer between the begin and end of a scene; the scene is
 // ended also when a state fails. `noDevice` is the message when the device has no rasterizer.
 void SetRenderStates(rm::Device& device, std::span<const TRenderState> states, const char* noDevice);
+// The device's linear table fog.
+void SetDeviceFog(rm::Device& device, float start, float end);
 
 class TMapPainter {
  public:
@@ -34,9 +36,6 @@ class TMapPainter {
   TMapPainter(rm::Viewport& viewport, rm::Device& device, TFrame3D& scene, TFrame3D& camera);
 
   void DrawMap(TMap3D& map);
-  // The device's table fog, set between the begin and end of a scene.
-  void SetDeviceFog(float start, float end);
-
   TOptions& Options() { return FOptions; }
 
  private:

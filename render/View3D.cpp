@@ -485,7 +485,4 @@ void TWindow3D::ClearSurface(dd::Surface& surface) {
   if (detach) CheckResult(surface.SetClipper(clipper.Get()), "aftach clipper failed");
 }
 
-void TWindow3D::SetDeviceFog(float start, float end) {
-  TMapPainter painter(D3DRMViewport(), D3DRMDevice(), *FScene, *FCamera);
-  painter.SetDeviceFog(start, end);
-}
+void TWindow3D::SetDeviceFog(float start, float end) { ::SetDeviceFog(D3DRMDevice(), start, end); }

@@ -83,7 +83,6 @@ class TWindow3D : public dd::qt::SurfaceWidget {
   dd::Surface& FrontSurface() const;
   dd::Surface& BackSurface() const;
   dd::Surface& ZBufferSurface() const;
-  bool HasZBuffer() const { return static_cast<bool>(FZBufferSurface); }
   bool HasPalette() const { return static_cast<bool>(FPalette); }
   TDDCanvas* Canvas() const { return FCanvas.get(); }
 

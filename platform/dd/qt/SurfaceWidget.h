@@ -20,9 +20,6 @@ class SurfaceWidget : public QWidget {
   std::uintptr_t WindowId();
   // A copy of `source` of `surface`, shown at the next paint.
   void ShowSurface(const Surface& surface, const Rect& source, bool fit);
-  // What the widget shows now (empty until something was presented).
-  const QImage& Shown() const { return FShown; }
-  bool ShownFitted() const { return FFit; }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
