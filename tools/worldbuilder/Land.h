@@ -1,0 +1,20 @@
+#pragma once
+
+// The valley's shape: one height function, in metres, for the land, the lake, the cliffs and the
+// foot of the mountains. Everything that stands or walks on the ground asks it.
+
+#include "platform/rm/Math.h"
+
+namespace worldbuilder {
+
+float GroundHeight(float x, float z);
+rm::Vector GroundNormal(float x, float z);
+// The lake: an ellipse whose bed lies below the water level inside its shore.
+bool InLake(float x, float z, float margin = 0.0f);
+// How far (in ellipse radii, 1 at the lake's rim) a point lies from the lake's middle.
+float LakeRadius(float x, float z);
+
+// The lake's middle and half-axes.
+constexpr float kLakeX = 40.0f, kLakeZ = -220.0f, kLakeRx = 200.0f, kLakeRz = 140.0f;
+
+}  // namespace worldbuilder
