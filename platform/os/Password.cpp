@@ -3,6 +3,7 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -72,11 +73,15 @@ int PasswordConversation::Converse(int count, const pam_message** messages, pam_
   // Some modules send texts with no room for replies.
   for (int i = 0; answered && i < count; ++i)
     answered = static_cast<PasswordConversation*>(self)->Answer(*messages[i], replies[i], responses != nullptr);
-  if (answered && responses != nullptr) {
+  // Texts alone get no replies back: some modules never free replies to texts.
+  const bool replied = answered && std::any_of(replies, replies + count,
+                                               [](const pam_response& reply) { return reply.resp != nullptr; });
+  if (replied) {
     *responses = replies;  // PAM frees the replies, and its modules wipe them
     return PAM_SUCCESS;
   }
   DropReplies(replies, count);
+  if (responses != nullptr) *responses = nullptr;
   return answered ? PAM_SUCCESS : PAM_CONV_ERR;
 }
 

@@ -118,7 +118,10 @@ TEST(PasswordConversation, AnswersTheUserPromptAndFailsCleanlyOnWhatItCannotAnsw
   EXPECT_EQ(converse({{PAM_PROMPT_ECHO_OFF, "Password: "}, {PAM_BINARY_PROMPT, ""}}, &replies), PAM_CONV_ERR);
   EXPECT_EQ(replies, nullptr);
   EXPECT_EQ(converse({{PAM_PROMPT_ECHO_OFF, "Password: "}}, nullptr), PAM_CONV_ERR) << "no room for the reply";
-  EXPECT_EQ(converse({{PAM_ERROR_MSG, "Caps Lock is on"}}, nullptr), PAM_SUCCESS);
+  pam_response untouched{};
+  replies = &untouched;
+  EXPECT_EQ(converse({{PAM_ERROR_MSG, "Caps Lock is on"}}, &replies), PAM_SUCCESS);
+  EXPECT_EQ(replies, nullptr) << "texts alone get no replies to free";
   EXPECT_EQ(conversation.Messages(), (std::vector<std::string>{"Hello", "Caps Lock is on"}));
 }
 
