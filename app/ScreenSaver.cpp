@@ -30,6 +30,7 @@ std::string SettingsKey() {
 TScreenSaver::TScreenSaver(QWidget* owner, TInvocation invocation)
     : FOwner(owner), FInvocation(std::move(invocation)) {
   FIdle.setInterval(0);
+  FIdle.setTimerType(Qt::PreciseTimer);
   connect(&FIdle, &QTimer::timeout, this, [this] { DoIdle(); });
 }
 

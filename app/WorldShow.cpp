@@ -5,6 +5,8 @@
 #include <QDateTime>
 #include <QFontMetrics>
 #include <QLocale>
+#include <QScreen>
+#include <cmath>
 
 #include "app/FQuorlith.h"
 #include "app/ShowWatch.h"
@@ -59,6 +61,13 @@ TLight3D* FirstAmbientLight(TObject3D& object) {
     if (auto* light = dynamic_cast<TLight3D*>(object.GetItem(i)); light != nullptr && light->LightKind() == 0)
       return light;
   return nullptr;
+}
+
+// The screen's refresh period, rounded up so that the show never draws more frames than it shows.
+std::uint32_t FramePeriodMs() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  const double hertz = screen != nullptr && screen->refreshRate() > 1.0 ? screen->refreshRate() : 60.0;
+  return static_cast<std::uint32_t>(std::ceil(1000.0 / hertz));
 }
 
 long double SecondsSinceMidnight() { return QTime::currentTime().msecsSinceStartOfDay() / 1000.0L; }
@@ -224,9 +233,10 @@ void TFormSaver::ScreenSaverExecute(TScreenSaver*) {
       return;
     }
   }
-  // Frames nobody sees are not drawn; the idle handler waits instead of spinning.
+  // No more frames than the screen shows, and none while nobody can see them: the idle handler
+  // waits instead of spinning.
   const bool visible = FWatch == nullptr || FWatch->Visible();
-  ScreenSaver1.Delay = visible ? 0 : TShowWatch::kPollMs;
+  ScreenSaver1.Delay = visible ? FramePeriodMs() : TShowWatch::kPollMs;
   if (!visible) return;
   try {
     if (FFrameState > 1) {

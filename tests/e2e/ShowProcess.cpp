@@ -48,6 +48,7 @@ void AppendLines(const QString& fileName, const std::string& lines) {
 }  // namespace
 
 ShowFolders::ShowFolders() {
+  UseDisplay();
   WriteWorld(WorldFile());
   QImage picture(64, 48, QImage::Format_RGB32);
   picture.fill(QColor(200, 120, 40));

@@ -15,7 +15,8 @@ namespace e2e {
 // The test process's own Qt application on the display the program runs on.
 void UseDisplay();
 
-// Folders for one program run: settings, data with the test world and "Quorlith 3D.jpg".
+// Folders for one program run: settings, data with the test world and "Quorlith 3D.jpg". Making
+// them starts the test's own application, so fixtures hold them first.
 class ShowFolders {
  public:
   ShowFolders();

@@ -12,8 +12,6 @@ namespace {
 
 class ShowTest : public testing::Test {
  protected:
-  ShowTest() { UseDisplay(); }
-
   // Starts the standalone show and waits for the world on the screen.
   void StartShow(ShowProcess& show) {
     show.Start({"/s"});
