@@ -34,10 +34,12 @@ function(q3d_layer_library name folder)
   endif()
 endfunction()
 
-# q3d_test_executable(<name> [SERIAL] LABEL <label> FOLDERS <folders under tests/...> DEPS <libs...>)
+# q3d_test_executable(<name> [SERIAL] LABEL <label> FOLDERS <folders under tests/...> DEPS <libs...>
+#                     [ENVIRONMENT <NAME=value...>])
 # SERIAL: the tests run alone, for tests that measure real time (sound written as it plays).
+# ENVIRONMENT: more variables the tests run with.
 function(q3d_test_executable name)
-  cmake_parse_arguments(ARG "SERIAL" "LABEL" "FOLDERS;DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "SERIAL" "LABEL" "FOLDERS;DEPS;ENVIRONMENT" ${ARGN})
   set(sources)
   foreach(folder ${ARG_FOLDERS})
     file(GLOB_RECURSE found CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/${folder}/*.cpp)
@@ -58,6 +60,12 @@ function(q3d_test_executable name)
   if(ARG_LABEL STREQUAL "sound")
     set(environment "")
   endif()
-  gtest_discover_tests(${name} PROPERTIES LABELS ${ARG_LABEL} RUN_SERIAL ${serial} ENVIRONMENT "${environment}"
-                       DISCOVERY_TIMEOUT 60)
+  list(APPEND environment ${ARG_ENVIRONMENT})
+  gtest_discover_tests(${name} PROPERTIES LABELS ${ARG_LABEL} RUN_SERIAL ${serial} DISCOVERY_TIMEOUT 60)
+  # The environment is set once the tests are discovered: the discovery would split a list given to it
+  # into separate properties.
+  set(environment_file ${CMAKE_CURRENT_BINARY_DIR}/${name}_environment.cmake)
+  file(WRITE ${environment_file} "if(${name}_TESTS)\n  set_tests_properties(\${${name}_TESTS} PROPERTIES "
+                                 "ENVIRONMENT [==[${environment}]==])\nendif()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${environment_file})
 endfunction()

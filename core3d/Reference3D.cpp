@@ -48,4 +48,9 @@ void TReference3D::LoadFromStream(rtl::TStream& stream) {
   SetItemName(ReadString(stream));
 }
 
-void TReference3D::SaveToStream(rtl::TStream& stream) { WriteString(stream, GetItemName()); }
+// A name left behind by a deleted item would make the saved file fail to load as a whole: the save
+// raises the loader's own "not found" message instead, before anything of the record is written.
+void TReference3D::SaveToStream(rtl::TStream& stream) {
+  if (FItem == nullptr && FCollection != nullptr && !FItemName.empty()) FCollection->ItemByName(FItemName);
+  WriteString(stream, GetItemName());
+}

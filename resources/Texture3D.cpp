@@ -16,13 +16,13 @@ constexpr int kDescriptorFields = 15;
 
 // The 60-byte descriptor as fifteen little-endian 32-bit fields; the pointer fields are written as
 // 0 and ignored on reading.
-void WriteDescriptor(rtl::TStream& stream, const rm::Image& d) {
+void WriteDescriptor(rtl::TStream& stream, const rm::Image& d, std::int32_t rgb) {
   const std::int32_t fields[kDescriptorFields] = {d.width,
                                                   d.height,
                                                   d.aspectX,
                                                   d.aspectY,
                                                   d.depth,
-                                                  d.rgb ? 1 : 0,
+                                                  rgb,
                                                   d.bytesPerLine,
                                                   0,
                                                   0,
@@ -35,9 +35,11 @@ void WriteDescriptor(rtl::TStream& stream, const rm::Image& d) {
   for (std::int32_t field : fields) WriteInteger(stream, field);
 }
 
-rm::Image ReadDescriptor(rtl::TStream& stream) {
+// `rgb` receives the rgb field as stored; the descriptor only knows whether it is non-zero.
+rm::Image ReadDescriptor(rtl::TStream& stream, std::int32_t& rgb) {
   std::int32_t f[kDescriptorFields];
   for (std::int32_t& field : f) field = ReadInteger(stream);
+  rgb = f[5];
   rm::Image d;
   d.width = f[0], d.height = f[1], d.aspectX = f[2], d.aspectY = f[3], d.depth = f[4], d.rgb = f[5] != 0;
   d.bytesPerLine = f[6];
@@ -100,10 +102,11 @@ void TTexture3D::ApplyTransparentColor() {
               "Texture3D error: Set decal transparent color failed");
 }
 
-void TTexture3D::SetDecalTransparency(bool transparency) {
-  if (transparency == (FDecalTransparency != 0)) return;
-  CheckResult(GetDXTexture()->SetDecalTransparency(transparency), "Texture3D error: Set decal transparency failed");
-  FDecalTransparency = transparency ? 1 : 0;
+void TTexture3D::SetDecalTransparency(std::uint8_t transparency) {
+  if (transparency == FDecalTransparency) return;
+  CheckResult(GetDXTexture()->SetDecalTransparency(transparency != 0),
+              "Texture3D error: Set decal transparency failed");
+  FDecalTransparency = transparency;
 }
 
 void TTexture3D::SetDecalOriginX(std::int32_t x) {
@@ -134,10 +137,10 @@ void TTexture3D::SetDecalSizeY(float size) {
   UpdateDecalBox();
 }
 
-void TTexture3D::SetDecalScale(bool scale) {
-  if (scale == (FDecalScale != 0)) return;
-  CheckResult(GetDXTexture()->SetDecalScale(scale), "Texture3D error: Set decal scale failed");
-  FDecalScale = scale ? 1 : 0;
+void TTexture3D::SetDecalScale(std::uint8_t scale) {
+  if (scale == FDecalScale) return;
+  CheckResult(GetDXTexture()->SetDecalScale(scale != 0), "Texture3D error: Set decal scale failed");
+  FDecalScale = scale;
 }
 
 // The box a decal occupies: its size, moved so that the decal origin lies at the frame's origin.
@@ -177,29 +180,28 @@ void TTexture3D::Assign(const TElement3D& source) {
   ReleaseDXTexture();
   FImage.CopyFrom(other.FImage);
   CreateDXTexture();
-  SetDecalTransparency(other.DecalTransparency());
+  SetDecalTransparency(other.FDecalTransparency);
   TransparentColor.Assign(other.TransparentColor);
-  SetTransparent(other.Transparent());
+  SetTransparent(other.FTransparent);
   SetDecalOriginX(other.FDecalOriginX);
   SetDecalOriginY(other.FDecalOriginY);
   SetDecalSizeX(other.FDecalSizeX);
   SetDecalSizeY(other.FDecalSizeY);
-  SetDecalScale(other.DecalScale());
+  SetDecalScale(other.FDecalScale);
 }
 
 // ---- the texture record -------------------------------------------------------------------------
 
 // Reads the stored picture into Source: descriptor, pixels, and the palette of a palettised one;
-// every size is checked against the rest of the stream before its buffer is made.
+// every size is checked against the rest of the stream before its buffer is made. A depth the
+// converter does not take is read whole and then refused by the converter with its own message.
 void TTexture3D::ReadSource(rtl::TStream& stream) {
-  FSource.Desc = ReadDescriptor(stream);
+  FSource.Desc = ReadDescriptor(stream, FSourceRgb);
   const rm::Image& d = FSource.Desc;
-  if (d.bytesPerLine < 0 || d.height < 0 || d.paletteSize < 0) throw rtl::EReadError();
+  if (d.width < 0 || d.bytesPerLine < 0 || d.height < 0 || d.paletteSize < 0) throw rtl::EReadError();
   // A row must hold its pixels, or converting the picture would read past the rows stored.
-  const int bytesPerPixel = (d.depth + 7) / 8;
-  if (d.width < 0 || d.depth <= 0 || d.depth > 32 || std::int64_t{d.width} * bytesPerPixel > d.bytesPerLine) {
-    throw rtl::EReadError();
-  }
+  const bool convertible = d.depth == 8 || d.depth == 24 || d.depth == 32;
+  if (convertible && std::int64_t{d.width} * (d.depth / 8) > d.bytesPerLine) throw rtl::EReadError();
   const std::int64_t pixelBytes = std::int64_t{d.bytesPerLine} * d.height;
   const std::int64_t paletteBytes = d.rgb ? 0 : std::int64_t{d.paletteSize} * 4;
   CheckRemaining(stream, pixelBytes + paletteBytes);
@@ -219,7 +221,7 @@ void TTexture3D::WritePicture(rtl::TStream& stream) const {
   if (depth != 8 && depth != 24 && depth != 32) {
     throw rtl::Exception("Texture3D: convert failed depth=" + std::to_string(depth));
   }
-  WriteDescriptor(stream, picture.Desc);
+  WriteDescriptor(stream, picture.Desc, source ? FSourceRgb : std::int32_t{picture.Desc.rgb});
   if (source) {
     stream.WriteBuffer(picture.Pixels(), static_cast<std::int64_t>(picture.PixelBytes()));
   } else {
@@ -236,11 +238,12 @@ void TTexture3D::WritePicture(rtl::TStream& stream) const {
   stream.WriteBuffer(palette.data(), static_cast<std::int64_t>(palette.size()));
 }
 
-void TTexture3D::ReadDecal(rtl::TStream& stream, bool transparency, bool keyFound, std::uint32_t keyColor) {
+void TTexture3D::ReadDecal(rtl::TStream& stream, std::uint8_t transparency, bool keyFound,
+                           std::uint32_t keyColor) {
   SetDecalTransparency(transparency);
   TransparentColor.LoadFromStream(stream);
-  if (transparency && keyFound) TransparentColor.SetColor(keyColor);
-  SetTransparent(ReadByte(stream) != 0);
+  if (transparency != 0 && keyFound) TransparentColor.SetColor(keyColor);
+  SetTransparent(ReadByte(stream));
   const std::int32_t originX = ReadInteger(stream);
   const std::int32_t originY = ReadInteger(stream);
   SetDecalOriginX(originX);
@@ -249,7 +252,7 @@ void TTexture3D::ReadDecal(rtl::TStream& stream, bool transparency, bool keyFoun
   const float sizeY = ReadSingle(stream);
   SetDecalSizeX(sizeX);
   SetDecalSizeY(sizeY);
-  SetDecalScale(ReadByte(stream) != 0);
+  SetDecalScale(ReadByte(stream));
 }
 
 void TTexture3D::LoadFromStream(rtl::TStream& stream) {
@@ -259,9 +262,9 @@ void TTexture3D::LoadFromStream(rtl::TStream& stream) {
   FImage.Release();
   FSource.Release();
   ReadSource(stream);
-  const bool transparency = ReadByte(stream) != 0;
+  const std::uint8_t transparency = ReadByte(stream);
   std::uint32_t keyColor = 0;
-  const bool keyFound = ConvertImage(FSource, transparency ? coFlip | coTransparency : coFlip, &keyColor);
+  const bool keyFound = ConvertImage(FSource, transparency != 0 ? coFlip | coTransparency : coFlip, &keyColor);
   const auto* textures = dynamic_cast<const TCollectionTexture3D*>(Collection());
   if (textures == nullptr || !textures->KeepSource) FSource.Release();
   CreateDXTexture();

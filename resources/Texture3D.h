@@ -30,13 +30,15 @@ class TTexture3D : public TVisual3D {
   void ReleaseDXTexture();
   void ApplyTransparentColor();
 
-  void SetDecalTransparency(bool transparency);
-  void SetTransparent(bool transparent) { FTransparent = transparent ? 1 : 0; }
+  // The three flags are bytes in the record: any non-zero value counts, and the value is kept as
+  // it was given so that a record saves back what it loaded.
+  void SetDecalTransparency(std::uint8_t transparency);
+  void SetTransparent(std::uint8_t transparent) { FTransparent = transparent; }
   void SetDecalOriginX(std::int32_t x);
   void SetDecalOriginY(std::int32_t y);
   void SetDecalSizeX(float size);
   void SetDecalSizeY(float size);
-  void SetDecalScale(bool scale);
+  void SetDecalScale(std::uint8_t scale);
   void UpdateDecalBox();
   void UpdateBox() const override;
   // Converts a stored picture into Image with the collection's settings (see TextureImage.h);
@@ -67,12 +69,13 @@ class TTexture3D : public TVisual3D {
   TTextureSettings Settings() const;
   void ReadSource(rtl::TStream& stream);
   void WritePicture(rtl::TStream& stream) const;
-  void ReadDecal(rtl::TStream& stream, bool transparency, bool keyFound, std::uint32_t keyColor);
+  void ReadDecal(rtl::TStream& stream, std::uint8_t transparency, bool keyFound, std::uint32_t keyColor);
   void StartAnimation();
 
   rtl::Ref<rm::Texture> FDXTexture;
   TImage FImage;
   TImage FSource;
+  std::int32_t FSourceRgb = 0;  // the stored rgb field as read, written back with a kept source
   std::uint8_t FDecalTransparency = 0;
   std::uint8_t FTransparent = 0;
   std::int32_t FDecalOriginX = 0;

@@ -90,7 +90,8 @@ void TScene3D::RemoveAll() {
 void TScene3D::ForgetLinked(const TObject3D* object) { std::erase(FLinked, object); }
 
 // Each copy of a linked object takes the source's content first and is placed here last: copying
-// the content links a map object into the scene its source lies in.
+// the content links a map object into the scene its source lies in, and placing it here takes it
+// out of that scene's list again, so the walk goes over a snapshot of the source's list.
 void TScene3D::Assign(const TElement3D& source) {
   if (&source == this) return;
   const auto& other = rtl::CheckedCast<const TScene3D>(source);
@@ -101,7 +102,8 @@ void TScene3D::Assign(const TElement3D& source) {
   FOption = other.FOption;
   RemoveAll();
   TCollectionObject3D& mapObjects = GetMap().Objects();
-  for (TObject3D* linked : other.FLinked) {
+  const auto sources = other.FLinked;
+  for (TObject3D* linked : sources) {
     auto* copy = rtl::CheckedCast<TObject3D>(mapObjects.Add(mapObjects.UniqueName(linked->Name())));
     copy->Assign(*linked);
     AddObject(copy);

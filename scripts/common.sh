@@ -9,7 +9,7 @@ Q3D_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 Q3D_PACKAGES=(
   g++ cmake ninja-build ccache pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  libopenal-dev libpng-dev
+  libopenal-dev libpng-dev libpam0g-dev libpam-wrapper
   qt6-base-dev fonts-dejavu-core xvfb
   libgl-dev libegl-dev libopengl-dev libgl1-mesa-dri libegl-mesa0
 )

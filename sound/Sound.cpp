@@ -188,6 +188,8 @@ void TSoundDevice::StopSound(TSound3D* sound) {
   sound->OnStop(sound);
 }
 
+void TSoundDevice::ForgetSound(TSound3D* sound) { std::erase(FPlayingSounds, sound); }
+
 void TSoundDevice::UpdatePrimary() {
   TDXSoundBuffer& primary = FDXSound->PrimaryBuffer();
   if (primary.Created()) {
@@ -306,6 +308,7 @@ TSound3D::TSound3D(TCollection3D* collection, const std::string& name)
 
 TSound3D::~TSound3D() {
   FDevice->StopSound(this);
+  FDevice->ForgetSound(this);
   ReleaseSamples();
   FBuffer->Owner().RemoveBuffer(FBuffer);
 }

@@ -63,6 +63,9 @@ class TSoundDevice : public TElement3D {
   void PlaySound(TSound3D* sound);
   // Stops a playing sound and tells its OnStop.
   void StopSound(TSound3D* sound);
+  // A dying sound leaves the playing list whether or not output is on; StopSound alone keeps it
+  // listed while output is off, to be resumed when output comes back.
+  void ForgetSound(TSound3D* sound);
   // Once a frame, after the listener moved: the primary buffer, the listener, then every playing
   // sound; sounds found finished leave the list and hear OnStop.
   void Update();

@@ -76,6 +76,7 @@ Result Sound::DuplicateSoundBuffer(const Buffer& original, std::unique_ptr<Buffe
   if (const Result fault = rtl::faults::Check("ds.Sound.DuplicateSoundBuffer")) return fault;
   if (original.FSound != this || original.Primary()) return kErrInvalidCall;
   std::unique_ptr<Buffer> created(new Buffer(this, original.FDesc));
+  created->FFormat = original.FFormat;  // the description no longer points at a format
   created->FVolume = original.FVolume;
   created->FPan = original.FPan;
   created->FFrequency = original.FFrequency;

@@ -53,6 +53,15 @@ class EInvalidCast : public Exception {
   EInvalidCast();
 };
 
+// "'%s' is not a valid integer value": a text that should have been a number.
+class EConvertError : public Exception {
+ public:
+  explicit EConvertError(const std::string& text);
+};
+
+// Reads a whole text as a decimal integer, or raises EConvertError.
+std::int64_t StrToInt(const std::string& text);
+
 // A broken programming contract that the original stopped on with "Assertion failure".
 class EAssertionFailed : public Exception {
  public:

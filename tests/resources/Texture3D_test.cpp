@@ -120,6 +120,35 @@ TEST_F(Texture3DTest, AWidthTheRowsCannotHoldIsAReadError) {
   testing_support::ExpectRaises([&] { texture->LoadFromStream(stream); }, "Stream read error");
 }
 
+// Only depths the converter takes are checked against their rows; any other is read whole and
+// refused by name.
+TEST_F(Texture3DTest, AStoredDepthTheConverterDoesNotTakeIsNamed) {
+  for (const std::uint8_t depth : {0, 48, 16}) {
+    auto record = TextureRecord(4, 2, Stripes);
+    record[16] = depth;
+    auto* texture = static_cast<TTexture3D*>(Textures.Add("odd" + std::to_string(depth)));
+    auto stream = StreamOf(record);
+    testing_support::ExpectRaises([&] { texture->LoadFromStream(stream); },
+                                  "Texture3D: convert failed depth=" + std::to_string(depth));
+  }
+}
+
+// The rgb field and the flag bytes hold whatever non-zero value the file had.
+TEST_F(Texture3DTest, OddFlagValuesSaveBackAsTheyWereStored) {
+  Textures.KeepSource = true;
+  auto stored = TextureRecord(4, 2, Stripes);
+  const std::size_t decal = 60 + 12 * 2;
+  for (std::size_t i = 20; i < 24; ++i) stored[i] = 0xFF;  // rgb field -1
+  stored[decal + 5] = 2;                                   // Transparent
+  stored[decal + 22] = 0x80;                               // DecalScale
+  TTexture3D& texture = Load(stored);
+  EXPECT_TRUE(texture.Transparent());
+  EXPECT_TRUE(texture.DecalScale());
+  const auto saved = Saved(texture);  // (the visual record after the flags holds the computed box)
+  ASSERT_GT(saved.size(), decal + 23);
+  EXPECT_TRUE(std::equal(stored.begin(), stored.begin() + decal + 23, saved.begin()));
+}
+
 TEST_F(Texture3DTest, KeptSourcesSaveBackIdentically) {
   Textures.KeepSource = true;
   const auto stored = TextureRecord(8, 4, Stripes);

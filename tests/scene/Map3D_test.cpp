@@ -199,6 +199,43 @@ TEST_F(MapTest, CopyingASceneCopiesItsLinkedObjectsUnderUniqueNames) {
   EXPECT_EQ(LinkedNames(copy), (std::vector<std::string>{"Tree0002", "Another"}));
 }
 
+// Each copy's Assign links it into the source scene and placing it takes it out again: the copy
+// must walk a snapshot of the source's list, whatever its length.
+TEST_F(MapTest, CopyingASceneWithSeveralLinkedObjectsCopiesEachOnce) {
+  for (int linked = 1; linked <= 4; ++linked) {
+    SCOPED_TRACE(linked);
+    Map.Scenes().Clear();
+    Map.Objects().Clear();
+    TScene3D& scene = AddScene("Valley");
+    std::vector<std::string> names;
+    for (int i = 0; i < linked; ++i) {
+      names.push_back("Obj" + std::to_string(i));
+      AddObject(Map.Objects(), names.back(), &Rock);
+      scene.AddObjectByName(names.back());
+    }
+    TScene3D& copy = AddScene("Copy");
+    copy.Assign(scene);
+    EXPECT_EQ(LinkedNames(scene), names);
+    ASSERT_EQ(copy.LinkedCount(), linked);
+    for (int i = 0; i < linked; ++i) EXPECT_EQ(copy.GetLinked(i)->Scene(), &copy);
+    EXPECT_EQ(Map.Objects().Count(), 2 * linked);
+  }
+}
+
+// A deleted model leaves its name on the objects that used it; a file saved so would not load.
+TEST_F(MapTest, SavingAnObjectWhoseModelWasDeletedRaisesAndWritesNothing) {
+  AddObject(Map.Objects(), "Boulder", &Rock);
+  World.Models().Delete(&Rock);
+  rtl::TMemoryStream refused;
+  ExpectRaises([&] { World.SaveToStream(refused); }, "Collection3D error: Item Rock not found");
+  AddModel("Rock");
+  rtl::TMemoryStream stream;
+  World.SaveToStream(stream);
+  stream.SetPosition(0);
+  World.LoadFromStream(stream);
+  EXPECT_EQ(Map.FindObject("Boulder")->GetModel()->Name(), "Rock") << "a model of that name heals the reference";
+}
+
 TEST_F(MapTest, MissingMapsAndModelsRaiseTheirMessages) {
   TCollectionScene3D scenes(nullptr, "Loose");
   ExpectRaises([&] { scenes.Add("S"); }, "CollectionScene3D error: Map not assigned");

@@ -27,9 +27,9 @@ constexpr double kToneHz = 450.0;
 // A sound as the world file describes it: mono 16-bit samples at the output rate.
 struct SoundRecord {
   SoundRecord(std::string name, std::string samples, std::uint32_t bufferBytes = 4, ds::Vector position = {},
-              bool looping = false, float minDistance = 500.0f)
+              bool looping = false, float minDistance = 500.0f, std::uint32_t rate = kOutputRate)
       : Name(std::move(name)), Samples(std::move(samples)), BufferBytes(bufferBytes), Position(position),
-        Looping(looping), MinDistance(minDistance) {}
+        Looping(looping), MinDistance(minDistance), Rate(rate) {}
 
   std::string Name;
   std::string Samples;  // empty: none
@@ -37,6 +37,7 @@ struct SoundRecord {
   ds::Vector Position;
   bool Looping;
   float MinDistance;
+  std::uint32_t Rate;  // samples per second of the mono 16-bit format
 };
 
 void PutVector(rtl::TMemoryStream& s, const ds::Vector& v) {
@@ -61,8 +62,8 @@ std::vector<std::uint8_t> CollectionRecord(const std::vector<std::pair<std::stri
     for (std::uint32_t field : {20u, TDXSoundBuffer::kDefaultFlags, r.BufferBytes, 0u, 0u}) s.WriteValue(field);
     s.WriteValue<std::uint16_t>(1);  // PCM
     s.WriteValue<std::uint16_t>(1);
-    s.WriteValue<std::uint32_t>(kOutputRate);
-    s.WriteValue<std::uint32_t>(kOutputRate * 2);
+    s.WriteValue<std::uint32_t>(r.Rate);
+    s.WriteValue<std::uint32_t>(r.Rate * 2);
     s.WriteValue<std::uint16_t>(2);
     s.WriteValue<std::uint16_t>(16);
     s.WriteValue<std::uint16_t>(0);
@@ -309,6 +310,39 @@ TEST_F(SoundTest, ACopiedSoundTakesItsTemplatesSettingsAndSamples) {
   EXPECT_EQ(foreign.Samples()->Name(), "0");
   EXPECT_EQ(foreign.Samples()->Size(), 4u);
   EXPECT_EQ(frog.Samples()->RefCount(), 3);
+}
+
+// Every sound item plays a private copy of its template; the copy must keep the template's format.
+TEST_F(SoundTest, ACopyOfASlowerSoundKeepsItsFormatAndIsHeardForItsLength) {
+  World world;
+  const auto call = Tone(0.1, kToneHz, 8000);  // 0.1 s at the output rate: 0.2 s at half of it
+  const auto bytes = static_cast<std::uint32_t>(call.size());
+  world.Load(CollectionRecord({{"0", call}}, {{"Call", "0", bytes, {}, false, 500.0f, kOutputRate / 2}}));
+  auto& copy = static_cast<TSound3D&>(*world.Sounds->Add("Call0001"));
+  copy.Assign(world.Sound("Call"));
+  EXPECT_EQ(copy.Buffer().GetFormat().SamplesPerSec, static_cast<std::uint32_t>(kOutputRate / 2));
+  EXPECT_EQ(copy.Buffer().GetFormat().Channels, 1);
+  EXPECT_EQ(testing_support::Saved(copy).size(), testing_support::Saved(world.Sound("Call")).size());
+  copy.Play();
+  world.Run(350);
+  const Wave wave = world.Close();
+  EXPECT_NEAR(static_cast<double>(wave.AudibleFrames()), 0.2 * kOutputRate, 0.03 * kOutputRate);
+}
+
+// Sound output is off by default in the show, and the show frees every sound when it ends.
+TEST_F(SoundTest, ASoundFreedWhileOutputIsOffLeavesThePlayingList) {
+  World world;
+  const auto tone = Tone(0.2, kToneHz, 3000);
+  const auto bytes = static_cast<std::uint32_t>(tone.size());
+  world.Load(CollectionRecord({{"0", tone}}, {{"A", "0", bytes}, {"B", "0", bytes}}));
+  world.Sound("A").Play();
+  world.Sound("B").Play();
+  world.Device->SetEnabled(false);
+  world.Sounds->Delete(&world.Sound("A"));
+  EXPECT_EQ(world.Device->PlayingSounds(), std::vector<TSound3D*>{&world.Sound("B")});
+  world.Device->SetEnabled(true);
+  world.Device->Update();
+  EXPECT_TRUE(world.Sound("B").Playing());
 }
 
 TEST_F(SoundTest, ASoundNeedsASoundCollectionWithADevice) {

@@ -14,6 +14,7 @@
 #include "platform/dd/Direct3D.h"
 #include "platform/dd/DirectDraw.h"
 #include "tests/platform/d3d/gl/GLTarget.h"
+#include "tests/support/ScopedEnvironment.h"
 
 namespace gl_testing {
 namespace {
@@ -23,31 +24,12 @@ using d3d::TLVertex;
 using soft_testing::FullState;
 using soft_testing::QuadIndices;
 using soft_testing::Vertex;
+using testing_support::ScopedEnvironment;
 
 std::vector<TLVertex> Square(float left, float top, float right, float bottom, std::uint32_t color) {
   return {Vertex(left, top, color, 0.5f, 0, 0), Vertex(right, top, color, 0.5f, 1, 0),
           Vertex(right, bottom, color, 0.5f, 1, 1), Vertex(left, bottom, color, 0.5f, 0, 1)};
 }
-
-// Sets an environment variable for the life of the object, then puts back what was there.
-class ScopedEnvironment {
- public:
-  ScopedEnvironment(const char* name, const char* value) : FName(name) {
-    if (const char* old = std::getenv(name)) FOld = old, FHad = true;
-    setenv(name, value, 1);
-  }
-  ~ScopedEnvironment() {
-    if (FHad) {
-      setenv(FName.c_str(), FOld.c_str(), 1);
-    } else {
-      unsetenv(FName.c_str());
-    }
-  }
-
- private:
-  std::string FName, FOld;
-  bool FHad = false;
-};
 
 TEST(GLAdapters, MesaIsListedAndQ3D_NO_GLHidesEveryAdapter) {
   const std::vector<d3d::gl::Adapter>& adapters = d3d::gl::Adapters();

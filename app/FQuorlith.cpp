@@ -1,0 +1,217 @@
+#include "app/FQuorlith.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QMessageBox>
+#include <QScreen>
+#include <QVBoxLayout>
+#include <cstdio>
+
+#include "app/ShowWatch.h"
+#include "platform/dd/qt/DisplayCheck.h"
+
+namespace {
+
+template <class Control, class... Caption>
+Control* AddTo(QLayout* layout, Caption... caption) {
+  auto* control = new Control(caption...);
+  layout->addWidget(control);
+  return control;
+}
+
+QGroupBox* Group(QLayout* into, const char* caption) {
+  auto* group = new QGroupBox(caption);
+  new QVBoxLayout(group);
+  into->addWidget(group);
+  return group;
+}
+
+}  // namespace
+
+TFormSaver::TFormSaver(TInvocation invocation) : ScreenSaver1(this, std::move(invocation)) {
+  setWindowTitle(kTitle);
+  CreateControls();
+  ScreenSaver1.OnExecute = TSaverEvent::Bind<&TFormSaver::ScreenSaverExecute>(this);
+  ScreenSaver1.OnPassword = TSaverEvent::Bind<&TFormSaver::ScreenSaverPassword>(this);
+  ScreenSaver1.Loaded();
+  // Into the host's window before the first show, so the form never appears on the desktop.
+  const TInvocation& parsed = ScreenSaver1.Invocation();
+  FHostWindow = parsed.Host ? (parsed.HostWindow != 0 ? parsed.HostWindow : x11::RootWindowId())
+                            : (ScreenSaver1.Mode() == smPreview ? ScreenSaver1.ParentWindow() : 0);
+  if (FHostWindow != 0) FEmbedded = EmbedInWindow(this, FHostWindow);
+}
+
+TFormSaver::~TFormSaver() { DestroyWorld(); }
+
+// The controls carry the options in every mode; only the dialog shows them.
+void TFormSaver::CreateControls() {
+  auto* layout = new QVBoxLayout(this);
+  PanelConfigure = new QWidget;
+  layout->addWidget(PanelConfigure);
+  Image1 = new QLabel;
+  Image1->setScaledContents(true);
+  Image1->hide();
+  layout->addWidget(Image1);
+  auto* panel = new QVBoxLayout(PanelConfigure);
+
+  QLayout* render = Group(panel, "Render")->layout();
+  RadioButtonHardware = AddTo<QRadioButton>(render, "Hardware");
+  RadioButtonSoftware = AddTo<QRadioButton>(render, "Software");
+  CheckBox3DFX = AddTo<QCheckBox>(render, "3DFX");
+  CheckBoxWaitHardware = AddTo<QCheckBox>(render, "Wait Hardware");
+
+  QLayout* video = Group(panel, "Video")->layout();
+  video->addWidget(new QLabel("Resolution"));
+  ComboBoxVideoModes = AddTo<QComboBox>(video);
+  ComboBoxVideoModes->addItems({"640X480X16", "800X600X16", "1024X768X16", "1280X1024X16"});
+  const QSize screen = QGuiApplication::primaryScreen()->size();
+  ComboBoxVideoModes->addItem(QString("%1X%2X32").arg(screen.width()).arg(screen.height()));
+  CheckBoxWindow = AddTo<QCheckBox>(video, "Window");
+  CheckBox3Dsound = AddTo<QCheckBox>(video, "3D sound");
+
+  QLayout* time = Group(panel, "Time")->layout();
+  RadioButtonAuto = AddTo<QRadioButton>(time, "Auto");
+  RadioButtonCustom = AddTo<QRadioButton>(time, "Custom");
+  RadioButtonClock = AddTo<QRadioButton>(time, "Clock");
+  LabelTime = AddTo<QLabel>(time, "Time of the day");
+  ComboBoxTime = AddTo<QComboBox>(time);
+  ComboBoxTime->addItems({"morning", "afternoon", "evening", "night"});
+
+  QLayout* options = Group(panel, "Options")->layout();
+  CheckBoxFPS = AddTo<QCheckBox>(options, "FPS");
+  CheckBoxDate = AddTo<QCheckBox>(options, "Date");
+  CheckBoxTime = AddTo<QCheckBox>(options, "Time");
+  CheckBoxMouseMove = AddTo<QCheckBox>(options, "Exit on Mouse Move");
+  CheckBoxPower = AddTo<QCheckBox>(options, "Enable Power Saving");
+  CheckBoxPower->hide();
+
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+  panel->addWidget(buttons);
+  connect(buttons, &QDialogButtonBox::accepted, this, [this] {
+    try {
+      SaveSettings();
+      close();
+    } catch (const std::exception& error) {
+      ShowError(error.what());
+    }
+  });
+  connect(buttons, &QDialogButtonBox::rejected, this, &QWidget::close);
+  for (QAbstractButton* button : {static_cast<QAbstractButton*>(RadioButtonHardware),
+                                  static_cast<QAbstractButton*>(RadioButtonCustom)}) {
+    connect(button, &QAbstractButton::toggled, this, [this] { UpdateEnabling(); });
+  }
+}
+
+// "3DFX" needs hardware rendering; a fixed time of day needs the day-time lighting, which only
+// hardware rendering has.
+void TFormSaver::UpdateEnabling() {
+  const bool hardware = RadioButtonHardware->isChecked();
+  CheckBox3DFX->setEnabled(hardware);
+  const bool custom = hardware && RadioButtonCustom->isChecked();
+  LabelTime->setEnabled(custom);
+  ComboBoxTime->setEnabled(custom);
+}
+
+void TFormSaver::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (FShown) return;
+  FShown = true;
+  FormShow();
+}
+
+void TFormSaver::FormShow() {
+  if (!dd::qt::DisplayAvailable()) {
+    ScreenSaver1.ShowCursor(true);
+    FailShow("Quorlith 3D cannot start: no display with a usable drawing surface was found.\n"
+             "Check that the program runs on an X display (DISPLAY is set) and that it can be reached.");
+    return;
+  }
+  try {
+    LoadSettings();
+  } catch (const std::exception& error) {
+    FailShow(error.what());
+    return;
+  }
+  if (FHostWindow != 0 && !FEmbedded) {
+    std::fprintf(stderr, "quorlith3d: there is no window 0x%lx to draw into\n", static_cast<unsigned long>(FHostWindow));
+    FFailed = true;
+    FExitCode = 1;
+    QApplication::exit(FExitCode);
+    return;
+  }
+  switch (ScreenSaver1.Mode()) {
+    case smPreview: ShowPicture(); break;
+    case smSaver:
+      PanelConfigure->hide();
+      try {
+        StartShow();
+        FWatch = std::make_unique<TShowWatch>(this, ScreenSaver1.Invocation().Host ? FHostWindow : 0);
+      } catch (const std::exception& error) {
+        FailShow(error.what());
+      }
+      break;
+    default: break;
+  }
+}
+
+void TFormSaver::ShowPicture() {
+  PanelConfigure->hide();
+  const QString picture = QString::fromStdString(FDataPath + kPictureFile);
+  QPixmap pixmap(picture);
+  if (pixmap.isNull()) {
+    FailShow("Quorlith 3D: cannot read the picture " + picture.toStdString());
+    return;
+  }
+  layout()->setContentsMargins(0, 0, 0, 0);
+  Image1->setPixmap(pixmap);
+  Image1->show();
+}
+
+void TFormSaver::ShowError(const std::string& message) {
+  std::fprintf(stderr, "quorlith3d: %s\n", message.c_str());
+  if (!ScreenSaver1.Invocation().Host) {
+    QMessageBox::critical(isVisible() ? this : nullptr, kTitle, QString::fromStdString(message));
+    return;
+  }
+  if (FMessage == nullptr) {
+    FMessage = new QLabel(this);
+    FMessage->setStyleSheet("background: black; color: white; padding: 20px;");
+    FMessage->setWordWrap(true);
+    FMessage->setAlignment(Qt::AlignCenter);
+    layout()->addWidget(FMessage);
+  }
+  if (FWindow3D != nullptr) FWindow3D->hide();
+  FMessage->setText(QString::fromStdString(message));
+  FMessage->show();
+}
+
+// The show stops for good. A hosted show keeps its window with the message in it until its host
+// ends it; a standalone one closes after the message.
+void TFormSaver::FailShow(const std::string& message) {
+  FFailed = true;
+  FExitCode = 1;
+  ScreenSaver1.RemoveIdle();
+  ScreenSaver1.RemoveMessageHook();
+  if (FWindow3D != nullptr && ScreenSaver1.Mode() == smSaver) {
+    try {
+      FWindow3D->FlipToGDI();
+    } catch (const std::exception&) {  // the message matters more than the desktop surface
+    }
+  }
+  if (!ScreenSaver1.Invocation().Host) hide();
+  ScreenSaver1.ShowCursor(true);
+  ShowError(message);
+  if (!ScreenSaver1.Invocation().Host) QApplication::exit(FExitCode);
+}
+
+// Closing always succeeds. A running show gives the display back and frees the world first.
+void TFormSaver::closeEvent(QCloseEvent* event) {
+  if (ScreenSaver1.Mode() == smSaver && !FFailed && FWindow3D != nullptr) FWindow3D->RestoreDisplay();
+  FWatch.reset();
+  DestroyWorld();
+  event->accept();
+  QApplication::quit();
+}

@@ -1,0 +1,72 @@
+#include "app/PasswordPrompt.h"
+
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <QWidget>
+#include <cstdio>
+#include <string>
+
+#include "platform/os/Password.h"
+
+namespace {
+
+// Long enough to type a password, short enough that an unanswered prompt does not freeze the show.
+constexpr int kAnswerTimeoutMs = 30000;
+
+// Hands the keyboard to the prompt while it is up and back to whoever held it.
+class GrabHandover {
+ public:
+  explicit GrabHandover(QWidget* to) : FHolder(QWidget::keyboardGrabber()) {
+    if (FHolder != nullptr) to->grabKeyboard();
+  }
+  ~GrabHandover() {
+    if (FHolder != nullptr) FHolder->grabKeyboard();
+  }
+
+ private:
+  QWidget* FHolder;
+};
+
+// The typed text, wiped from the edit's memory as far as Qt lets us.
+std::string TakePassword(QLineEdit& edit) {
+  QByteArray bytes = edit.text().toUtf8();
+  std::string password(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+  bytes.fill('\0');
+  edit.setText(QString(edit.text().size(), QChar(' ')));
+  edit.clear();
+  return password;
+}
+
+}  // namespace
+
+bool AskPassword(QWidget* over) {
+  QDialog prompt(over, Qt::Dialog | Qt::WindowStaysOnTopHint);
+  prompt.setWindowTitle("Quorlith 3D");
+  auto* layout = new QVBoxLayout(&prompt);
+  auto* label = new QLabel("Password:", &prompt);
+  auto* edit = new QLineEdit(&prompt);
+  edit->setEchoMode(QLineEdit::Password);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &prompt);
+  layout->addWidget(label);
+  layout->addWidget(edit);
+  layout->addWidget(buttons);
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &prompt, &QDialog::accept);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, &prompt, &QDialog::reject);
+  QTimer::singleShot(kAnswerTimeoutMs, &prompt, &QDialog::reject);
+  prompt.show();
+  GrabHandover grab(edit);
+  edit->setFocus();
+  if (prompt.exec() != QDialog::Accepted) return false;
+
+  std::string password = TakePassword(*edit);
+  const os::PasswordResult result = os::CheckPassword(kPamService, password);
+  if (result.verdict == os::PasswordVerdict::Unavailable) {
+    std::fprintf(stderr, "quorlith3d: password not checked: %s\n", result.reason.c_str());
+    return true;
+  }
+  return result.verdict == os::PasswordVerdict::Verified;
+}

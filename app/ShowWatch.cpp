@@ -1,0 +1,38 @@
+#include "app/ShowWatch.h"
+
+#include <QApplication>
+#include <QWidget>
+#include <QWindow>
+
+TShowWatch::TShowWatch(QWidget* show, std::uintptr_t host)
+    : FShow(show), FHost(host), FCover(show->winId()) {
+  FTimer.setInterval(kPollMs);
+  connect(&FTimer, &QTimer::timeout, this, [this] { Poll(); });
+  FTimer.start();
+  Poll();
+}
+
+void TShowWatch::Poll() {
+  FViewable = x11::WindowViewable(FShow->winId());
+  FAsleep = x11::MonitorAsleep();
+  if (FHost == 0) return;
+  const std::optional<QSize> size = x11::WindowSize(FHost);
+  if (!size) {
+    QApplication::quit();  // nothing left to draw into
+    return;
+  }
+  if (*size != FShow->size()) FShow->setGeometry(0, 0, size->width(), size->height());
+}
+
+// The foreign window lives as long as the application: deleting it would delete the form's own
+// window with it.
+bool EmbedInWindow(QWidget* widget, std::uintptr_t window) {
+  const std::optional<QSize> size = x11::WindowSize(window);
+  if (!size) return false;
+  QWindow* host = QWindow::fromWinId(static_cast<WId>(window));
+  static_cast<QObject*>(host)->setParent(qApp);
+  widget->winId();
+  widget->windowHandle()->setParent(host);
+  widget->setGeometry(0, 0, size->width(), size->height());
+  return true;
+}

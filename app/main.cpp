@@ -1,0 +1,41 @@
+// The program: the show, its preview, its settings dialog, and an X screen-saver host's hack.
+
+#include <QApplication>
+#include <QMessageBox>
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/FQuorlith.h"
+#include "app/Signals.h"
+
+int main(int argc, char* argv[]) {
+  QApplication application(argc, argv);
+  QApplication::setApplicationName("quorlith3d");
+  QApplication::setApplicationDisplayName(TFormSaver::kTitle);
+
+  TInvocation invocation;
+  try {
+    invocation = ParseInvocation(std::vector<std::string>(argv + 1, argv + argc), std::getenv("XSCREENSAVER_WINDOW"));
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "quorlith3d: %s\n", error.what());
+    QMessageBox::critical(nullptr, TFormSaver::kTitle, error.what());
+    return 1;
+  }
+  if (!invocation.Ignored.empty()) {
+    std::string ignored;
+    for (const std::string& option : invocation.Ignored) ignored += " " + option;
+    std::fprintf(stderr, "quorlith3d: ignoring unknown options:%s\n", ignored.c_str());
+  }
+
+  TFormSaver form(invocation);
+  if (form.ScreenSaver1.Mode() == smChangePassword) return 0;
+  CloseOnSignals(&form);
+  if (form.ScreenSaver1.Mode() == smSaver && !invocation.Host) {
+    form.showFullScreen();
+  } else {
+    form.show();
+  }
+  const int status = QApplication::exec();
+  // A host stops its hack with a signal, failed or not, and takes any other status for a crash.
+  return form.Failed() && !invocation.Host ? form.ExitCode() : status;
+}

@@ -1,0 +1,94 @@
+// The program as an X screen-saver host's hack: drawing into a window it did not make, following its
+// size, deaf to input, ended only by a signal.
+
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <QElapsedTimer>
+#include <QWidget>
+
+#include "tests/e2e/ShowProcess.h"
+
+using namespace e2e;
+
+namespace {
+
+class HostTest : public testing::Test {
+ protected:
+  HostTest() {
+    Host.setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    Host.setGeometry(100, 80, 400, 300);
+    Host.setStyleSheet("background: black;");
+    Host.show();
+    Pause(300);
+  }
+  unsigned long HostId() { return static_cast<unsigned long>(Host.winId()); }
+  QString HostIdText() { return "0x" + QString::number(HostId(), 16); }
+
+  // SIGTERM ends the program with status 0 within 200 ms.
+  static void ExpectEndsOnSigterm(ShowProcess& show) {
+    QElapsedTimer clock;
+    clock.start();
+    ::kill(static_cast<pid_t>(show.Pid()), SIGTERM);
+    EXPECT_TRUE(show.WaitEnded(1000));
+    EXPECT_LT(clock.elapsed(), 200);
+    EXPECT_FALSE(show.Crashed());
+    EXPECT_EQ(show.ExitCode(), 0) << show.Errors().toStdString();
+  }
+
+  ShowFolders Folders;
+  QWidget Host;
+};
+
+}  // namespace
+
+TEST_F(HostTest, TheWorldFillsTheHostWindowFollowsItsSizeIgnoresInputAndEndsOnSigterm) {
+  ShowProcess show(Folders);
+  show.Start({"-root", "-window-id", HostIdText(), "-fps", "-some-option"});
+  QImage picture = WaitForPicture(32, 5000, HostId());
+  EXPECT_GE(ColourCount(picture), 32) << "the world shows in the host window";
+  EXPECT_EQ(picture.size(), QSize(400, 300));
+
+  Host.resize(560, 420);
+  Pause(800);
+  picture = Screenshot(HostId());
+  EXPECT_EQ(picture.size(), QSize(560, 420));
+  EXPECT_GE(ColourCount(picture.copy(420, 300, 140, 120)), 16) << "the world reaches the grown corner";
+
+  XDoTool({"mousemove", "300", "250", "click", "1", "key", "space", "Escape"});
+  Pause(10000 - 800);
+  EXPECT_TRUE(show.Running()) << "input never ends a hosted show, nor does it end by itself";
+  EXPECT_TRUE(show.Errors().contains("-some-option")) << "an unknown option gets one warning line";
+  ExpectEndsOnSigterm(show);
+}
+
+// Desktops that start savers with the window in XSCREENSAVER_WINDOW and no arguments at all.
+TEST_F(HostTest, TheHostWindowMayComeFromTheEnvironment) {
+  ShowProcess show(Folders);
+  show.Environment().insert("XSCREENSAVER_WINDOW", HostIdText());
+  show.Start({});
+  EXPECT_GE(ColourCount(WaitForPicture(32, 5000, HostId())), 32);
+  ExpectEndsOnSigterm(show);
+}
+
+// A hosted show that cannot load its world says so in its window and on stderr, then waits.
+TEST_F(HostTest, AMissingOrDamagedWorldIsReportedAndTheProgramWaitsForItsSignal) {
+  ShowProcess missing(Folders);
+  QFile::rename(Folders.WorldFile(), Folders.WorldFile() + ".away");
+  missing.Start({"-window-id", HostIdText()});
+  Pause(2000);
+  EXPECT_TRUE(missing.Running());
+  EXPECT_TRUE(missing.Errors().contains("Cannot open file")) << missing.Errors().toStdString();
+  EXPECT_TRUE(missing.Errors().contains("Quorlith 3D.q3w"));
+  ExpectEndsOnSigterm(missing);
+
+  QFile::rename(Folders.WorldFile() + ".away", Folders.WorldFile());
+  QFile damaged(Folders.WorldFile());
+  ASSERT_TRUE(damaged.resize(damaged.size() / 2));
+  ShowProcess show(Folders);
+  show.Start({"-window-id", HostIdText()});
+  Pause(2000);
+  EXPECT_TRUE(show.Running());
+  EXPECT_TRUE(show.Errors().contains("Stream read error")) << show.Errors().toStdString();
+  ExpectEndsOnSigterm(show);
+}
