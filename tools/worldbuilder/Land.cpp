@@ -28,6 +28,17 @@ float LakeRadius(float x, float z) {
 bool InLake(float x, float z, float margin) { return GroundHeight(x, z) < kWaterLevel + margin; }
 
 float GroundHeight(float x, float z) {
+  const float gx = (x + kLandHalf) / kLandCell, gz = (z + kLandHalf) / kLandCell;
+  const float i = std::floor(gx), j = std::floor(gz), fx = gx - i, fz = gz - j;
+  auto corner = [&](float di, float dj) {
+    return CornerHeight(-kLandHalf + (i + di) * kLandCell, -kLandHalf + (j + dj) * kLandCell);
+  };
+  const float h00 = corner(0, 0), h11 = corner(1, 1);
+  if (fx >= fz) return h00 + fx * (corner(1, 0) - h00) + fz * (h11 - corner(1, 0));
+  return h00 + fz * (corner(0, 1) - h00) + fx * (h11 - corner(0, 1));
+}
+
+float CornerHeight(float x, float z) {
   const float d = x - Axis(z), across = std::fabs(d);
   float h = 3.0f + 2.0f * FractalNoise(x / 110.0f, z / 110.0f, 3, kTerrainSeed);
   h += 80.0f * SmoothStep(150.0f, 640.0f, across) * (0.75f + 0.5f * ValueNoise(x / 300.0f, z / 300.0f, kTerrainSeed + 1));
@@ -44,8 +55,8 @@ float GroundHeight(float x, float z) {
 
 rm::Vector GroundNormal(float x, float z) {
   constexpr float step = 2.0f;
-  const float dx = GroundHeight(x + step, z) - GroundHeight(x - step, z);
-  const float dz = GroundHeight(x, z + step) - GroundHeight(x, z - step);
+  const float dx = CornerHeight(x + step, z) - CornerHeight(x - step, z);
+  const float dz = CornerHeight(x, z + step) - CornerHeight(x, z - step);
   return rm::Normalize({-dx, 2.0f * step, -dz});
 }
 

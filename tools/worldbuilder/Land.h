@@ -7,6 +7,10 @@
 
 namespace worldbuilder {
 
+// The land's height at a corner of its grid, where the land's meshes have their vertices.
+float CornerHeight(float x, float z);
+// The height of the land's surface as its meshes draw it: the corners' heights interpolated over
+// the two triangles of each cell.
 float GroundHeight(float x, float z);
 rm::Vector GroundNormal(float x, float z);
 // The lake: an ellipse whose bed lies below the water level inside its shore.

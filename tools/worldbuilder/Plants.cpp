@@ -117,7 +117,7 @@ class TPlanter {
       TFrame3D& item = kind.decal ? static_cast<TFrame3D&>(Sprite(holder, kind.mesh))
                                   : static_cast<TFrame3D&>(AddShape(FWorld, holder, kind.mesh));
       Place(item, px, GroundHeight(px, pz), pz, std::cos(angle), std::sin(angle));
-      if (!kind.decal) FObstacles.push_back({px, pz, kind.radius, GroundHeight(px, pz) + kind.height});
+      FObstacles.push_back({px, pz, kind.radius, GroundHeight(px, pz) + kind.height});
       ++planted;
     }
   }

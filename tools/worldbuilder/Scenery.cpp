@@ -38,7 +38,7 @@ void AddLandTile(TWorld3D& world, int ti, int tj) {
   std::map<std::pair<int, int>, std::uint32_t> used[5];
   auto corner = [](int i, int j) {
     const float x = -kLandHalf + static_cast<float>(i) * kLandCell, z = -kLandHalf + static_cast<float>(j) * kLandCell;
-    return Vector{x, GroundHeight(x, z), z};
+    return Vector{x, CornerHeight(x, z), z};
   };
   auto vertex = [&](int kind, int i, int j) {
     auto [at, added] = used[kind].try_emplace({i, j}, 0u);
@@ -109,7 +109,7 @@ void AddWaterMesh(TWorld3D& world) {
 // of several scales around the ring.
 float MountainHeight(float angle, float radius) {
   const float x = radius * std::cos(angle), z = radius * std::sin(angle);
-  const float foot = GroundHeight(x, z);
+  const float foot = CornerHeight(x, z);
   if (radius <= kMountainInner) return foot - 4.0f;  // tucked under the land's rim
   const float ridge = 0.5f + 0.5f * FractalNoise(angle * 9.0f, radius / 700.0f, 5, kTerrainSeed + 5);
   const float peak = 200.0f + 520.0f * ridge * ridge;
