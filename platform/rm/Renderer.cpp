@@ -78,13 +78,15 @@ std::int32_t Renderer::Render(const View& view, Device& device, Frame& root) {
 
 void Renderer::Walk(Frame& frame, const Matrix& parentWorld, bool zEnabled, bool backToFront) {
   const Matrix world = frame.Local() * parentWorld;
-  if (frame.BoxEnabled() && BoxOutside(frame, world * FView)) return;
+  if (frame.BoxEnabled() && BoxOutside(frame.GetBox(), world * FView)) return;
   if (frame.GetZbufferMode() != ZBufferMode::FromParent) zEnabled = frame.GetZbufferMode() == ZBufferMode::Enable;
   if (frame.GetSortMode() != SortMode::FromParent) backToFront = frame.GetSortMode() == SortMode::BackToFront;
   if (!frame.Visuals().empty()) {
     SelectLights(frame);
     for (const auto& visual : frame.Visuals()) {
-      if (const auto* mesh = dynamic_cast<const Mesh*>(visual.Get())) DrawMesh(*mesh, world, world.Row(3), zEnabled);
+      // A mesh wholly outside the view volume costs nothing beyond its box.
+      const auto* mesh = dynamic_cast<const Mesh*>(visual.Get());
+      if (mesh != nullptr && !BoxOutside(mesh->Bounds(), world * FView)) DrawMesh(*mesh, world, world.Row(3), zEnabled);
       if (const auto* texture = dynamic_cast<const Texture*>(visual.Get())) DrawDecal(*texture, world, zEnabled);
     }
   }
@@ -108,9 +110,9 @@ void Renderer::DrawChildren(Frame& frame, const Matrix& world, bool zEnabled, bo
   FOrder.resize(begin);
 }
 
-// The box's eight corners all beyond one plane of the view volume: nothing of the frame can show.
-bool Renderer::BoxOutside(const Frame& frame, const Matrix& toCamera) const {
-  const Box& box = frame.GetBox();
+// The box's eight corners all beyond one plane of the view volume: nothing in it can show. A box
+// of no size (a hidden frame's) counts as outside.
+bool Renderer::BoxOutside(const Box& box, const Matrix& toCamera) const {
   if (box.min.x == box.max.x && box.min.y == box.max.y && box.min.z == box.max.z) return true;
   std::uint8_t common = 0xFF;
   for (int corner = 0; corner < 8; ++corner) {

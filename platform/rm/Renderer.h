@@ -58,7 +58,7 @@ class Renderer {
   void CollectLights(Frame& frame, const Matrix& parentWorld);
   void Walk(Frame& frame, const Matrix& parentWorld, bool zEnabled, bool backToFront);
   void DrawChildren(Frame& frame, const Matrix& world, bool zEnabled, bool backToFront);
-  bool BoxOutside(const Frame& frame, const Matrix& toCamera) const;
+  bool BoxOutside(const Box& box, const Matrix& toCamera) const;
   void SelectLights(const Frame& frame);
   void DrawMesh(const Mesh& mesh, const Matrix& world, const Vector& origin, bool zEnabled);
   void DrawGroup(const MeshGroup& group, const Matrix& world, const Vector& origin, bool zEnabled);
