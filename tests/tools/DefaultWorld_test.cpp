@@ -239,6 +239,8 @@ TEST_F(DefaultWorldTest, TheFourTimesOfDayLookClearlyDifferent) {
     background.SetFogEnable(row.Fog);
     background.SetFogStart(row.FogStart);
     background.SetFogEnd(row.FogEnd);
+    // The painter clears with the background colour it was given the frame before.
+    View.Render(World.Map());
     View.Render(World.Map());
     std::array<double, 3> mean{};
     const std::vector<std::uint32_t> picture = View.Picture();

@@ -44,7 +44,11 @@ float CornerHeight(float x, float z) {
   h += 80.0f * SmoothStep(150.0f, 640.0f, across) * (0.75f + 0.5f * ValueNoise(x / 300.0f, z / 300.0f, kTerrainSeed + 1));
   h += 30.0f * FractalNoise(x / 170.0f, z / 170.0f, 4, kTerrainSeed + 2) * SmoothStep(90.0f, 380.0f, across);
   // East cliffs: a step of rock above the valley floor.
-  if (d > 0.0f) h += 38.0f * SmoothStep(290.0f, 318.0f, d) * (0.8f + 0.2f * ValueNoise(z / 90.0f, 0.0f, kTerrainSeed + 3));
+  if (d > 0.0f) {  // east cliffs: outcrops of rock whose line and height wander along the valley
+    const float wander = 45.0f * ValueNoise(z / 140.0f, 3.0f, kTerrainSeed + 3);
+    const float height = 30.0f + 26.0f * ValueNoise(z / 110.0f, 7.0f, kTerrainSeed + 4);
+    h += height * SmoothStep(280.0f + wander, 330.0f + wander, d);
+  }
   // The land climbs to meet the mountains at its rim.
   const float rim = std::sqrt(x * x + z * z);
   h += 0.6f * std::max(0.0f, rim - 620.0f);

@@ -176,9 +176,12 @@ std::vector<TObstacle> PlacePlants(TWorld3D& world, TScene3D& scene) {
     const float h = GroundHeight(x, z);
     return h > kWaterLevel + 1.5f && h < 40.0f && Slope(x, z) > 0.9f;
   };
-  const float groves[][2] = {{60, 80}, {-120, 120}, {230, 150}, {-60, -20}, {40, 480}, {-260, 40}, {260, -160}};
+  const float groves[][2] = {{60, 80}, {-120, 120}, {230, 150}, {-60, -20}, {40, 480}, {-260, 40}, {260, -160}, {-150, 260}, {120, 330}, {-130, -170}};
   for (const auto& g : groves) planter.Plant("TreeFerns", ferns, 14, g[0], g[1], 45.0f, floor);
-  planter.Plant("Cycads", cycads, 70, 0.0f, 0.0f, 560.0f, floor);
+  // Cycads gather around the herds' grounds, so that the low shots see them.
+  const float herds[][2] = {{-20, 330}, {170, -20}, {-215, -90}, {120, 200}};
+  for (const auto& h : herds) planter.Plant("Cycads", cycads, 10, h[0], h[1], 130.0f, floor);
+  planter.Plant("Cycads", cycads, 40, 0.0f, 0.0f, 560.0f, floor);
   planter.Plant("Conifers", conifers, 34, 0.0f, 0.0f, 700.0f, [](float x, float z) {
     const float h = GroundHeight(x, z);
     return h > 12.0f && h < 110.0f && Slope(x, z) > 0.8f;
@@ -188,8 +191,8 @@ std::vector<TObstacle> PlacePlants(TWorld3D& world, TScene3D& scene) {
     const float s = Slope(x, z);
     return GroundHeight(x, z) > kWaterLevel + 0.5f && s > 0.6f && s < 0.9f;
   });
-  planter.Plant("FernClumps", clumps, 260, 0.0f, 0.0f, 600.0f, floor);
-  planter.Plant("Horsetails", reeds, 140, kLakeX, kLakeZ, 240.0f, [](float x, float z) {
+  planter.Plant("FernClumps", clumps, 170, 0.0f, 0.0f, 520.0f, floor);
+  planter.Plant("Horsetails", reeds, 90, kLakeX, kLakeZ, 240.0f, [](float x, float z) {
     const float h = GroundHeight(x, z);
     return h > kWaterLevel + 0.2f && h < kWaterLevel + 2.5f;
   });

@@ -25,7 +25,7 @@ constexpr float kGroundRepeat = 10.0f;
 
 TGround GroundKind(const Vector& centre, const Vector& normal, float noise) {
   if (centre.y < kWaterLevel - 0.6f) return TGround::Mud;
-  if (centre.y < kWaterLevel + 1.4f + noise && LakeRadius(centre.x, centre.z) < 1.25f) return TGround::Sand;
+  if (centre.y < kWaterLevel + 0.9f + 0.3f * noise && LakeRadius(centre.x, centre.z) < 1.25f) return TGround::Sand;
   if (normal.y < 0.72f) return TGround::Rock;
   if (normal.y < 0.82f + 0.05f * noise) return TGround::Earth;
   return TGround::Moss;
@@ -108,11 +108,11 @@ void AddWaterMesh(TWorld3D& world) {
 // Peaks rise far out, so that from the valley they stand low on the horizon; ridges from noise
 // of several scales around the ring.
 float MountainHeight(float angle, float radius) {
-  const float x = radius * std::cos(angle), z = radius * std::sin(angle);
-  const float foot = CornerHeight(x, z);
-  if (radius <= kMountainInner) return foot - 4.0f;  // tucked under the land's rim
+  // The land's own rim in this direction: the mountains rise from there.
+  const float foot = CornerHeight(kMountainInner * std::cos(angle), kMountainInner * std::sin(angle));
+  if (radius <= kMountainInner) return foot - 15.0f;  // well under the land's rim, never level with it
   const float ridge = 0.5f + 0.5f * FractalNoise(angle * 9.0f, radius / 700.0f, 5, kTerrainSeed + 5);
-  const float peak = 200.0f + 520.0f * ridge * ridge;
+  const float peak = 260.0f + 560.0f * ridge * ridge;
   const float rise = std::clamp((radius - kMountainInner) / 2200.0f, 0.0f, 1.0f);
   return foot + (peak - foot) * rise * rise * (3.0f - 2.0f * rise);
 }
@@ -121,7 +121,7 @@ float MountainHeight(float angle, float radius) {
 void AddMountainMesh(TWorld3D& world) {
   TGeometry rock;
   constexpr int segments = 120;
-  const float radii[] = {kMountainInner, 850.0f, 1000.0f, 1250.0f, 1600.0f, 2050.0f, 2600.0f, 3200.0f, kMountainOuter};
+  const float radii[] = {kMountainInner, 900.0f, 1050.0f, 1250.0f, 1600.0f, 2050.0f, 2600.0f, 3200.0f, kMountainOuter};
   constexpr int rings = std::size(radii);
   for (int r = 0; r < rings; ++r) {
     for (int s = 0; s <= segments; ++s) {
@@ -148,13 +148,13 @@ void AddCloudMesh(TWorld3D& world) {
   TGeometry band;
   constexpr int segments = 24;
   constexpr float radius = 6000.0f;
-  const float elevations[] = {0.02f, 0.16f, 0.34f, 0.55f};
+  const float elevations[] = {0.03f, 0.13f, 0.26f, 0.42f};
   for (int e = 0; e < 4; ++e) {
     for (int s = 0; s <= segments; ++s) {
       const float angle = 2.0f * kPi * static_cast<float>(s) / segments;
       const Vector p{radius * std::cos(elevations[e]) * std::cos(angle), radius * std::sin(elevations[e]),
                      radius * std::cos(elevations[e]) * std::sin(angle)};
-      const std::uint32_t v = band.AddVertex(p, 3.0f * static_cast<float>(s) / segments, 1.0f - static_cast<float>(e) / 3.0f);
+      const std::uint32_t v = band.AddVertex(p, 5.0f * static_cast<float>(s) / segments, 1.0f - static_cast<float>(e) / 3.0f);
       band.SetNormal(v, rm::Normalize(p * -1.0f));
     }
   }
@@ -207,8 +207,8 @@ void AddSceneryModels(TWorld3D& world) {
 void PlaceScenery(TWorld3D& world, TScene3D& scene) {
   AddObject(world, scene, "Daylight", "Daylight");
   TObject3D& light = *static_cast<TObject3D*>(scene.Objects().ItemByName("Daylight"));
-  // The sun stands high in the south-west.
-  light.GetItem(1)->GetOrientation().SetOrientation(0.45f, -0.75f, 0.5f, 0.0f, 1.0f, 0.0f);
+  // The sun stands low in the south-west, so that its light brings out the land's relief.
+  light.GetItem(1)->GetOrientation().SetOrientation(0.55f, -0.5f, 0.67f, 0.0f, 1.0f, 0.0f);
   AddObject(world, scene, "Land", "Land");
   AddObject(world, scene, "Mountains", "Mountains");
   // The lake after the land: where the device blends, the bed shows through.

@@ -44,10 +44,11 @@ TPicture Ground(TGround kind) {
         c = Mix(c, Rgb(40, 60, 28), std::clamp((fine - 0.5f) * 2.0f, 0.0f, 0.5f));
         return Mix(c, Rgb(120, 128, 72), std::clamp((0.3f - fine) * 2.0f, 0.0f, 0.3f));
       });
-    case TGround::Earth:
+    case TGround::Earth:  // bare earth with a little moss left in it
       return Paint(128, [](float u, float v) {
         const float n = Tile(u, v, 8, kPictureSeed + 2), fine = Tile(u, v, 32, kPictureSeed + 3, 2);
-        return Scale(Mix(Rgb(96, 74, 50), Rgb(132, 104, 70), n), 0.85f + 0.3f * fine);
+        const TRgb earth = Scale(Mix(Rgb(88, 74, 50), Rgb(118, 98, 66), n), 0.85f + 0.3f * fine);
+        return Mix(earth, Rgb(70, 90, 42), std::clamp((n - 0.55f) * 2.0f, 0.0f, 0.6f));
       });
     case TGround::Rock:  // grey and ochre strata
       return Paint(128, [](float u, float v) {
@@ -84,11 +85,11 @@ TPicture Water(int frame) {
 
 // Soft clouds over the key colour; the sky between them is the scene's background colour.
 TPicture Clouds() {
-  TPicture picture(256, 64);
+  TPicture picture(256, 128);
   for (int y = 0; y < picture.Height(); ++y) {
     for (int x = 0; x < picture.Width(); ++x) {
       const float u = static_cast<float>(x) / picture.Width(), v = static_cast<float>(y) / picture.Height();
-      const float n = 0.5f + 0.5f * TiledNoise(u * 8, v * 2, 8, 5, kPictureSeed + 11);
+      const float n = 0.5f + 0.5f * TiledNoise(u * 8, v * 4, 8, 5, kPictureSeed + 11);
       const float fade = std::sin(kPi * v);  // no hard edge at the top and bottom of the band
       const float density = (n - 0.52f) * 3.0f * fade;
       picture.At(x, y) = density <= 0.0f ? kKey : Mix(Rgb(186, 190, 200), Rgb(246, 246, 244), std::min(1.0f, density));
@@ -98,13 +99,15 @@ TPicture Clouds() {
   return picture;
 }
 
+// v runs from the peaks (0) to the foot (1): snow, bare rock, forest; all a little hazed blue, as
+// far things are.
 TPicture Mountain() {
   return Paint(128, [](float u, float v) {
     const float n = Tile(u, v, 8, kPictureSeed + 12), fine = Tile(u, v, 32, kPictureSeed + 13, 2);
-    // v runs from the peaks (0) to the foot (1): snow, bare rock, forested foot.
-    TRgb c = Mix(Rgb(112, 108, 112), Rgb(84, 92, 76), std::clamp((v - 0.45f) * 2.5f + 0.3f * n, 0.0f, 1.0f));
-    if (v + 0.15f * n < 0.22f) c = Mix(Rgb(226, 228, 236), c, (v + 0.15f * n) / 0.22f);
-    return Scale(c, 0.85f + 0.25f * fine);
+    const float level = v + 0.18f * (n - 0.5f);
+    TRgb c = Mix(Rgb(120, 112, 104), Rgb(52, 74, 46), std::clamp((level - 0.5f) * 3.0f, 0.0f, 1.0f));
+    if (level < 0.22f) c = Mix(Rgb(236, 238, 244), c, std::clamp((level - 0.12f) * 10.0f, 0.0f, 1.0f));
+    return Mix(Scale(c, 0.8f + 0.35f * fine), Rgb(150, 170, 200), 0.25f);
   });
 }
 
@@ -138,7 +141,7 @@ TPicture Leaves(TRgb dark, TRgb light, std::uint32_t seed) {
 TPicture FernDecal(bool reeds) {
   TPicture picture(64, 64, kKey);
   TRandom random(reeds ? 11 : 7);
-  const int stems = reeds ? 16 : 11;
+  const int stems = reeds ? 22 : 16;
   for (int i = 0; i < stems; ++i) {
     const float spread = reeds ? 0.35f : 1.1f;
     const float angle = (random.Unit() - 0.5f) * 2.0f * spread;
@@ -146,12 +149,12 @@ TPicture FernDecal(bool reeds) {
     const float x1 = 32.0f + std::sin(angle) * length, y1 = 63.0f - std::cos(angle) * length;
     const TRgb c = reeds ? Mix(Rgb(70, 100, 40), Rgb(120, 140, 60), random.Unit())
                          : Mix(Rgb(40, 86, 30), Rgb(86, 130, 44), random.Unit());
-    picture.Line(32.0f, 63.0f, x1, y1, reeds ? 2.0f : 2.5f, c);
+    picture.Line(32.0f, 63.0f, x1, y1, reeds ? 2.5f : 3.0f, c);
     for (float t = 0.25f; !reeds && t < 0.95f; t += 0.1f) {  // leaflets along the frond
       const float px = 32.0f + (x1 - 32.0f) * t, py = 63.0f + (y1 - 63.0f) * t;
       const float reach = 7.0f * (1.0f - t);
-      picture.Line(px, py, px + reach * std::cos(angle), py + reach * std::sin(angle) - 2.0f, 1.5f, c);
-      picture.Line(px, py, px - reach * std::cos(angle), py - reach * std::sin(angle) - 2.0f, 1.5f, c);
+      picture.Line(px, py, px + reach * std::cos(angle), py + reach * std::sin(angle) - 2.0f, 2.0f, c);
+      picture.Line(px, py, px - reach * std::cos(angle), py - reach * std::sin(angle) - 2.0f, 2.0f, c);
     }
     for (float t = 0.3f; reeds && t < 1.0f; t += 0.22f) {  // the dark joints of horsetails
       picture.Disc(32.0f + (x1 - 32.0f) * t, 63.0f + (y1 - 63.0f) * t, 1.3f, Rgb(40, 50, 24));
@@ -230,7 +233,7 @@ void AddTexturesAndMaterials(TWorld3D& world) {
   catalog.Texture("Frond", Leaves(Rgb(38, 84, 30), Rgb(92, 140, 50), kPictureSeed + 20));
   catalog.Texture("Needles", Leaves(Rgb(24, 52, 30), Rgb(52, 90, 46), kPictureSeed + 21));
   catalog.Texture("Cycad", Leaves(Rgb(60, 90, 30), Rgb(120, 140, 56), kPictureSeed + 22));
-  catalog.Texture("SkinGiant", Skin(Rgb(82, 80, 72), Rgb(176, 166, 144), 0, kPictureSeed + 30));
+  catalog.Texture("SkinGiant", Skin(Rgb(112, 100, 84), Rgb(200, 188, 160), 0, kPictureSeed + 30));
   catalog.Texture("SkinGrazer", Skin(Rgb(96, 84, 52), Rgb(196, 178, 130), 0, kPictureSeed + 31));
   catalog.Texture("Frill", Skin(Rgb(170, 60, 34), Rgb(232, 170, 60), 5, kPictureSeed + 32));
   catalog.Texture("SkinPlated", Skin(Rgb(74, 86, 50), Rgb(180, 176, 130), 0, kPictureSeed + 33));
@@ -239,8 +242,8 @@ void AddTexturesAndMaterials(TWorld3D& world) {
   catalog.Texture("SkinFlyer", Skin(Rgb(110, 74, 52), Rgb(200, 170, 130), 0, kPictureSeed + 36));
   catalog.Texture("Wing", Skin(Rgb(130, 70, 50), Rgb(170, 110, 80), 0, kPictureSeed + 37));
   catalog.Texture("SkinSwimmer", Skin(Rgb(58, 72, 80), Rgb(190, 196, 190), 0, kPictureSeed + 38));
-  catalog.Decal("FernClump", FernDecal(false), 2.2f, 1.6f);
-  catalog.Decal("Horsetails", FernDecal(true), 1.6f, 2.0f);
+  catalog.Decal("FernClump", FernDecal(false), 3.0f, 2.2f);
+  catalog.Decal("Horsetails", FernDecal(true), 2.2f, 2.6f);
   catalog.Material("Horn", 0xFFE8DCC0u);
   catalog.Material("Eye", 0xFF101010u);
 }

@@ -96,8 +96,8 @@ std::vector<TShot> Shots() {
          const TPose lead = hunters.Pose(0, t);
          const Vector c = Centre(hunters, t);
          const Vector right{lead.direction.z, 0, -lead.direction.x};
-         const Vector eye = c - lead.direction * 16.0f + right * 12.0f;
-         return TView{Above(eye.x, eye.z, 4.0f), c + Vector{0, 1.0f, 0}};
+         const Vector eye = c - lead.direction * 3.0f + right * 10.0f;
+         return TView{Above(eye.x, eye.z, 3.0f), c + Vector{0, 1.0f, 0}};
        }},
       // Past the plated ones.
       {252.0f, 274.0f, [&plated](float t, float along) {
