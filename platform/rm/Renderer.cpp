@@ -161,7 +161,7 @@ float Renderer::LightIntensity(const LightInstance& instance, const Vector& posi
     if (angle > umbra) attenuation *= (penumbra - angle) / (penumbra - umbra);
   }
   const float diffuse = std::max(0.0f, Dot(normal, toLight));
-  if (lighting.material != nullptr && diffuse > 0.0f) {
+  if (lighting.shiny && diffuse > 0.0f) {
     const Vector halfway = Normalize(toLight + Normalize(FCameraPosition - position));
     *specular = std::pow(std::max(0.0f, Dot(normal, halfway)), lighting.material->Power()) * attenuation;
   }
@@ -326,8 +326,10 @@ void Renderer::DrawMesh(const Mesh& mesh, const Matrix& world, const Vector& ori
 
 void Renderer::DrawGroup(const MeshGroup& group, const Matrix& world, const Vector& origin, bool zEnabled) {
   const Matrix toCamera = world * FView;
+  const bool shiny = group.material && (group.material->Specular().r > 0 || group.material->Specular().g > 0 ||
+                                        group.material->Specular().b > 0);
   const Lighting lighting{Unpack(group.color), (group.color >> 24) / 255.0f,
-                          (group.quality & D3DRMLIGHT_MASK) == D3DRMLIGHT_ON, group.material.Get(), origin};
+                          (group.quality & D3DRMLIGHT_MASK) == D3DRMLIGHT_ON, group.material.Get(), origin, shiny};
   FWork.clear();
   for (const MeshVertex& v : group.vertices) {
     Work w = MakeWork(toCamera.TransformPoint(v.position), v.tu, v.tv);
@@ -361,8 +363,7 @@ void Renderer::DrawGroup(const MeshGroup& group, const Matrix& world, const Vect
                : fill == D3DRMFILL_WIREFRAME ? d3d::Fill::Wireframe
                                              : d3d::Fill::Solid;
   state.perspective = (group.mapping & D3DRMMAP_PERSPCORRECT) != 0;
-  state.specular = group.material && (group.material->Specular().r > 0 || group.material->Specular().g > 0 ||
-                                      group.material->Specular().b > 0);
+  state.specular = shiny;
   Flush(state);
 }
 
@@ -376,7 +377,7 @@ void Renderer::DrawDecal(const Texture& texture, const Matrix& world, bool zEnab
   const float width = texture.DecalWidth() * grow, height = texture.DecalHeight() * grow;
   const float left = origin.x - width * texture.DecalOriginX() / texture.GetImage().width;
   const float top = origin.y + height * texture.DecalOriginY() / texture.GetImage().height;
-  const Lighting unlit{{1, 1, 1}, 1.0f, false, nullptr, origin};
+  const Lighting unlit{{1, 1, 1}, 1.0f, false, nullptr, origin, false};
   Work corners[4] = {MakeWork({left, top, origin.z}, 0, 0), MakeWork({left + width, top, origin.z}, 1, 0),
                      MakeWork({left + width, top - height, origin.z}, 1, 1),
                      MakeWork({left, top - height, origin.z}, 0, 1)};

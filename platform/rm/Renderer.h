@@ -52,6 +52,7 @@ class Renderer {
     bool lit;
     const Material* material;
     Vector frameOrigin;  // where parallel-point lights aim
+    bool shiny;          // the material has a specular colour: only then is the highlight worked out
   };
 
   void Setup(const View& view, Device& device, Frame& root);

@@ -26,9 +26,9 @@ struct TKind {
 
 void TreeFern(TWorld3D& world, const char* name, float height) {
   TGeometry trunk, crown;
-  trunk.AddSegment({0, -0.5f, 0}, {0.2f, height, 0.1f}, 0.35f, 0.25f);
-  for (int k = 0; k < 9; ++k) {
-    const float angle = 2.0f * kPi * static_cast<float>(k) / 9.0f;
+  trunk.AddSegment({0, -0.5f, 0}, {0.2f, height, 0.1f}, 0.35f, 0.25f, 4);
+  for (int k = 0; k < 7; ++k) {
+    const float angle = 2.0f * kPi * static_cast<float>(k) / 7.0f;
     const Vector out{std::cos(angle), 0, std::sin(angle)}, side{-out.z, 0, out.x};
     const Vector top{0.2f, height, 0.1f};
     const Vector mid = top + out * 1.8f + Vector{0, 0.7f, 0}, tip = top + out * 3.4f + Vector{0, -0.6f, 0};
@@ -42,9 +42,9 @@ void TreeFern(TWorld3D& world, const char* name, float height) {
 
 void Cycad(TWorld3D& world) {
   TGeometry trunk, crown;
-  trunk.AddSegment({0, -0.3f, 0}, {0, 1.1f, 0}, 0.45f, 0.35f);
-  for (int k = 0; k < 10; ++k) {
-    const float angle = 2.0f * kPi * static_cast<float>(k) / 10.0f;
+  trunk.AddSegment({0, -0.3f, 0}, {0, 1.1f, 0}, 0.45f, 0.35f, 4);
+  for (int k = 0; k < 8; ++k) {
+    const float angle = 2.0f * kPi * static_cast<float>(k) / 8.0f;
     const Vector out{std::cos(angle), 0, std::sin(angle)}, side{-out.z, 0, out.x};
     const Vector base{0, 1.1f, 0}, tip = base + out * 1.6f + Vector{0, 0.9f - 0.3f * static_cast<float>(k % 3), 0};
     crown.AddSheet(base + side * 0.2f, tip, base - side * 0.2f);
@@ -57,10 +57,10 @@ void Cycad(TWorld3D& world) {
 // A monkey-puzzle: a tall bare trunk under an umbrella of needled tiers.
 void Conifer(TWorld3D& world, const char* name, float height) {
   TGeometry trunk, crown;
-  trunk.AddSegment({0, -0.5f, 0}, {0, height, 0}, 0.6f, 0.25f);
+  trunk.AddSegment({0, -0.5f, 0}, {0, height, 0}, 0.6f, 0.25f, 4);
   for (int tier = 0; tier < 3; ++tier) {
     const float y = height * (0.62f + 0.13f * static_cast<float>(tier)), reach = 5.5f - 1.5f * static_cast<float>(tier);
-    crown.AddSegment({0, y - 1.2f, 0}, {0, y + 1.6f, 0}, reach, reach * 0.35f, 8);
+    crown.AddSegment({0, y - 1.2f, 0}, {0, y + 1.6f, 0}, reach, reach * 0.35f, 6);
   }
   TMesh3D& mesh = AddMesh(world, name);
   trunk.Emit(mesh, "Bark");
@@ -69,7 +69,7 @@ void Conifer(TWorld3D& world, const char* name, float height) {
 
 void Boulder(TWorld3D& world, const char* name, float size) {
   TGeometry rock;
-  rock.AddEllipsoid({0, size * 0.35f, 0}, {size, size * 0.7f, size * 0.85f}, 7, 4);
+  rock.AddEllipsoid({0, size * 0.35f, 0}, {size, size * 0.7f, size * 0.85f}, 6, 3);
   rock.Emit(AddMesh(world, name), "Rock");
 }
 
@@ -177,11 +177,11 @@ std::vector<TObstacle> PlacePlants(TWorld3D& world, TScene3D& scene) {
     return h > kWaterLevel + 1.5f && h < 40.0f && Slope(x, z) > 0.9f;
   };
   const float groves[][2] = {{60, 80}, {-120, 120}, {230, 150}, {-60, -20}, {40, 480}, {-260, 40}, {260, -160}, {-150, 260}, {120, 330}, {-130, -170}};
-  for (const auto& g : groves) planter.Plant("TreeFerns", ferns, 14, g[0], g[1], 45.0f, floor);
+  for (const auto& g : groves) planter.Plant("TreeFerns", ferns, 10, g[0], g[1], 40.0f, floor);
   // Cycads gather around the herds' grounds, so that the low shots see them.
   const float herds[][2] = {{-20, 330}, {170, -20}, {-215, -90}, {120, 200}};
-  for (const auto& h : herds) planter.Plant("Cycads", cycads, 10, h[0], h[1], 130.0f, floor);
-  planter.Plant("Cycads", cycads, 40, 0.0f, 0.0f, 560.0f, floor);
+  for (const auto& h : herds) planter.Plant("Cycads", cycads, 8, h[0], h[1], 130.0f, floor);
+  planter.Plant("Cycads", cycads, 28, 0.0f, 0.0f, 560.0f, floor);
   planter.Plant("Conifers", conifers, 34, 0.0f, 0.0f, 700.0f, [](float x, float z) {
     const float h = GroundHeight(x, z);
     return h > 12.0f && h < 110.0f && Slope(x, z) > 0.8f;

@@ -24,8 +24,9 @@ constexpr int kTiles = kLandCells / kTileCells;
 constexpr float kGroundRepeat = 10.0f;
 
 TGround GroundKind(const Vector& centre, const Vector& normal, float noise) {
-  if (centre.y < kWaterLevel - 0.6f) return TGround::Mud;
-  if (centre.y < kWaterLevel + 0.9f + 0.3f * noise && LakeRadius(centre.x, centre.z) < 1.25f) return TGround::Sand;
+  // Sand on the lake's bed (seen where the water is blended), mud where the water meets the land.
+  if (centre.y < kWaterLevel - 1.5f) return TGround::Sand;
+  if (centre.y < kWaterLevel + 1.0f + 0.3f * noise && LakeRadius(centre.x, centre.z) < 1.25f) return TGround::Mud;
   if (normal.y < 0.72f) return TGround::Rock;
   if (normal.y < 0.82f + 0.05f * noise) return TGround::Earth;
   return TGround::Moss;

@@ -84,8 +84,8 @@ std::vector<TShot> Shots() {
       // Up with the flyers over the lake.
       {146.0f, 172.0f, [&flyers](float t, float along) {
          const TPose lead = flyers.Pose(0, t);
-         const Vector eye = lead.position - lead.direction * 30.0f + Vector{0, 6.0f + 50.0f * along, 0};
-         return TView{eye, lead.position};
+         const Vector eye = lead.position - lead.direction * 32.0f + Vector{0, 3.0f + 14.0f * along, 0};
+         return TView{eye, lead.position + lead.direction * (10.0f + 60.0f * along)};
        }},
       // The valley from above, northward.
       {176.0f, 190.0f, [](float, float along) {
@@ -123,8 +123,10 @@ TView ViewAt(const std::vector<TShot>& shots, float t) {
     if (t > shot.end && t < nextStart) {
       const TView a = shot.view(shot.end, 1.0f), b = next.view(nextStart, 0.0f);
       const float k = (t - shot.end) / (nextStart - shot.end), s = k * k * (3.0f - 2.0f * k);
-      const float lift = 25.0f * std::sin(kPi * k);  // transits climb a little to see ahead
-      return {a.eye + (b.eye - a.eye) * s + Vector{0, lift, 0}, a.target + (b.target - a.target) * s};
+      // The eye climbs a little on the way; the gaze turns to what comes next in the first half.
+      const float lift = 10.0f * std::sin(kPi * k), turn = std::min(1.0f, 2.0f * k);
+      const float look = turn * turn * (3.0f - 2.0f * turn);
+      return {a.eye + (b.eye - a.eye) * s + Vector{0, lift, 0}, a.target + (b.target - a.target) * look};
     }
   }
   return shots.front().view(t, 0.0f);
