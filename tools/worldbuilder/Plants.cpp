@@ -4,6 +4,8 @@
 #include <map>
 #include <numbers>
 
+#include "anim/Motion3D.h"
+#include "scene/ShapeAnimation3D.h"
 #include "scene/Sprite3D.h"
 #include "tools/worldbuilder/Assembly.h"
 #include "tools/worldbuilder/Config.h"
@@ -24,53 +26,60 @@ struct TKind {
   float radius, height;  // metres, for keeping clear of it
 };
 
-void TreeFern(TWorld3D& world, const char* name, float height) {
+// Every plant and rock has a far version with fewer sides and leaves: the tour swaps it in
+// (see BakePlantDetail). Far meshes take the near one's name with "Far" after it.
+std::string MeshName(const char* name, bool far) { return far ? std::string(name) + "Far" : std::string(name); }
+
+void TreeFern(TWorld3D& world, const char* name, float height, bool far) {
   TGeometry trunk, crown;
-  trunk.AddSegment({0, -0.5f, 0}, {0.2f, height, 0.1f}, 0.35f, 0.25f, 4);
-  for (int k = 0; k < 7; ++k) {
-    const float angle = 2.0f * kPi * static_cast<float>(k) / 7.0f;
+  trunk.AddSegment({0, -0.5f, 0}, {0.2f, height, 0.1f}, 0.35f, 0.25f, far ? 3 : 4);
+  const int fronds = far ? 4 : 7;
+  for (int k = 0; k < fronds; ++k) {
+    const float angle = 2.0f * kPi * static_cast<float>(k) / static_cast<float>(fronds);
     const Vector out{std::cos(angle), 0, std::sin(angle)}, side{-out.z, 0, out.x};
     const Vector top{0.2f, height, 0.1f};
     const Vector mid = top + out * 1.8f + Vector{0, 0.7f, 0}, tip = top + out * 3.4f + Vector{0, -0.6f, 0};
-    crown.AddSheet(top, mid + side * 0.55f, mid - side * 0.55f);
-    crown.AddSheet(mid + side * 0.55f, tip, mid - side * 0.55f);
+    if (!far) crown.AddSheet(top, mid + side * 0.55f, mid - side * 0.55f);
+    crown.AddSheet(far ? top : mid + side * 0.55f, tip, mid - side * (far ? 0.9f : 0.55f));
   }
-  TMesh3D& mesh = AddMesh(world, name);
+  TMesh3D& mesh = AddMesh(world, MeshName(name, far));
   trunk.Emit(mesh, "Bark");
   crown.Emit(mesh, "Frond");
 }
 
-void Cycad(TWorld3D& world) {
+void Cycad(TWorld3D& world, bool far) {
   TGeometry trunk, crown;
-  trunk.AddSegment({0, -0.3f, 0}, {0, 1.1f, 0}, 0.45f, 0.35f, 4);
-  for (int k = 0; k < 8; ++k) {
-    const float angle = 2.0f * kPi * static_cast<float>(k) / 8.0f;
+  trunk.AddSegment({0, -0.3f, 0}, {0, 1.1f, 0}, 0.45f, 0.35f, far ? 3 : 4);
+  const int leaves = far ? 4 : 8;
+  for (int k = 0; k < leaves; ++k) {
+    const float angle = 2.0f * kPi * static_cast<float>(k) / static_cast<float>(leaves);
     const Vector out{std::cos(angle), 0, std::sin(angle)}, side{-out.z, 0, out.x};
     const Vector base{0, 1.1f, 0}, tip = base + out * 1.6f + Vector{0, 0.9f - 0.3f * static_cast<float>(k % 3), 0};
-    crown.AddSheet(base + side * 0.2f, tip, base - side * 0.2f);
+    crown.AddSheet(base + side * (far ? 0.4f : 0.2f), tip, base - side * (far ? 0.4f : 0.2f));
   }
-  TMesh3D& mesh = AddMesh(world, "Cycad");
+  TMesh3D& mesh = AddMesh(world, MeshName("Cycad", far));
   trunk.Emit(mesh, "Bark");
   crown.Emit(mesh, "Cycad");
 }
 
 // A monkey-puzzle: a tall bare trunk under an umbrella of needled tiers.
-void Conifer(TWorld3D& world, const char* name, float height) {
+void Conifer(TWorld3D& world, const char* name, float height, bool far) {
   TGeometry trunk, crown;
-  trunk.AddSegment({0, -0.5f, 0}, {0, height, 0}, 0.6f, 0.25f, 4);
-  for (int tier = 0; tier < 3; ++tier) {
+  trunk.AddSegment({0, -0.5f, 0}, {0, height, 0}, 0.6f, 0.25f, far ? 3 : 4);
+  const int tiers = far ? 1 : 3;
+  for (int tier = 0; tier < tiers; ++tier) {
     const float y = height * (0.62f + 0.13f * static_cast<float>(tier)), reach = 5.5f - 1.5f * static_cast<float>(tier);
-    crown.AddSegment({0, y - 1.2f, 0}, {0, y + 1.6f, 0}, reach, reach * 0.35f, 6);
+    crown.AddSegment({0, y - 1.2f, 0}, {0, y + (far ? 6.0f : 1.6f), 0}, reach, reach * 0.35f, far ? 4 : 6);
   }
-  TMesh3D& mesh = AddMesh(world, name);
+  TMesh3D& mesh = AddMesh(world, MeshName(name, far));
   trunk.Emit(mesh, "Bark");
   crown.Emit(mesh, "Needles");
 }
 
-void Boulder(TWorld3D& world, const char* name, float size) {
+void Boulder(TWorld3D& world, const char* name, float size, bool far) {
   TGeometry rock;
-  rock.AddEllipsoid({0, size * 0.35f, 0}, {size, size * 0.7f, size * 0.85f}, 6, 3);
-  rock.Emit(AddMesh(world, name), "Rock");
+  rock.AddEllipsoid({0, size * 0.35f, 0}, {size, size * 0.7f, size * 0.85f}, far ? 4 : 6, far ? 2 : 3);
+  rock.Emit(AddMesh(world, MeshName(name, far)), "Rock");
 }
 
 // Where nothing may grow: within reach of any creature's path, or under water.
@@ -155,13 +164,45 @@ float Slope(float x, float z) { return GroundNormal(x, z).y; }
 }  // namespace
 
 void AddPlantMeshes(TWorld3D& world) {
-  TreeFern(world, "TreeFern", 5.5f);
-  TreeFern(world, "TallTreeFern", 8.5f);
-  Cycad(world);
-  Conifer(world, "Conifer", 26.0f);
-  Conifer(world, "TallConifer", 34.0f);
-  Boulder(world, "Boulder", 1.6f);
-  Boulder(world, "BigBoulder", 3.2f);
+  for (bool far : {false, true}) {
+    TreeFern(world, "TreeFern", 5.5f, far);
+    TreeFern(world, "TallTreeFern", 8.5f, far);
+    Cycad(world, far);
+    Conifer(world, "Conifer", 26.0f, far);
+    Conifer(world, "TallConifer", 34.0f, far);
+    Boulder(world, "Boulder", 1.6f, far);
+    Boulder(world, "BigBoulder", 3.2f, far);
+  }
+}
+
+// Each plant shows its near mesh only at the moments of the tour when the camera passes within
+// kNearDetail of it, and its far mesh otherwise: every holder of meshes gets a shape key per
+// kDetailSeconds of the tour and a motion that plays them with the tour.
+void BakePlantDetail(TWorld3D& world, TScene3D& scene, const std::vector<rm::Vector>& eyes, float eyesPerSecond) {
+  constexpr float kDetailSeconds = 2.0f, kNearDetail = 120.0f;
+  const int keys = static_cast<int>(kTourSeconds / kDetailSeconds);
+  for (const char* holderName : {"TreeFerns", "Cycads", "Conifers", "Boulders"}) {
+    auto& holder = rtl::CheckedCast<TObject3D>(*scene.Objects().ItemByName(holderName));
+    for (int i = 0; i < holder.ItemCount(); ++i) {
+      auto& plant = rtl::CheckedCast<TShape3D>(*holder.GetItem(i));
+      const rm::Vector at = plant.GetPosition().GetVector() * (1.0f / kUnit);
+      auto& near = rtl::CheckedCast<TMesh3D>(*plant.GetVisual());
+      auto& far = rtl::CheckedCast<TMesh3D>(*world.Meshes().ItemByName(near.Name() + "Far"));
+      for (int k = 0; k <= keys; ++k) {
+        bool close = false;  // within reach at any moment this key is shown (half a key either side)
+        const float from = (static_cast<float>(k) - 0.75f) * kDetailSeconds, to = from + 1.5f * kDetailSeconds;
+        for (float t = from; t <= to && !close; t += 1.0f / eyesPerSecond) {
+          const auto e = static_cast<std::size_t>(std::lround(std::fmod(t + kTourSeconds, kTourSeconds) * eyesPerSecond));
+          const rm::Vector d = eyes[e % eyes.size()] - at;
+          close = rm::Dot(d, d) < kNearDetail * kNearDetail;
+        }
+        static_cast<TFrameShapeKey3D&>(*plant.ShapeAnimation().AddKey()).SetMesh(close ? &near : &far);
+      }
+    }
+    auto& motion = rtl::CheckedCast<TMotion3D>(*holder.Motions().Add("Detail"));
+    motion.SetRate(static_cast<float>(keys) / kTourSeconds);
+    motion.SetLoop(true);
+  }
 }
 
 std::vector<TObstacle> PlacePlants(TWorld3D& world, TScene3D& scene) {

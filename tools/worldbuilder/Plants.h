@@ -6,6 +6,8 @@
 
 #include <vector>
 
+#include "platform/rm/Math.h"
+
 #include "scene/World3D.h"
 
 namespace worldbuilder {
@@ -18,5 +20,8 @@ struct TObstacle {
 void AddPlantMeshes(TWorld3D& world);
 // Places every plant and rock in `scene`; returns where they stand.
 std::vector<TObstacle> PlacePlants(TWorld3D& world, TScene3D& scene);
+// Swaps far meshes in for plants the tour's camera is not near; `eyes` is the camera's path,
+// `eyesPerSecond` points a second over the tour's loop.
+void BakePlantDetail(TWorld3D& world, TScene3D& scene, const std::vector<rm::Vector>& eyes, float eyesPerSecond);
 
 }  // namespace worldbuilder

@@ -166,7 +166,7 @@ void AddTourModel(TWorld3D& world) {
   AddItem<TCamera3D>(model, "TCamera3D");
 }
 
-void PlaceTour(TWorld3D& world, TScene3D& scene, const std::vector<TObstacle>& obstacles) {
+std::vector<Vector> PlaceTour(TWorld3D& world, TScene3D& scene, const std::vector<TObstacle>& obstacles) {
   const std::vector<TShot> shots = Shots();
   std::vector<Vector> eyes, targets;
   for (float t = 0.0f; t < kTourSeconds - 0.01f; t += kWaypointSeconds) {
@@ -193,7 +193,7 @@ void PlaceTour(TWorld3D& world, TScene3D& scene, const std::vector<TObstacle>& o
   tour.SetDetached(true);
   TKeyWriter writer(tour.Root().Animation());
   for (int i = 0; i <= keys; ++i) {
-    Vector eye = path[static_cast<std::size_t>(i % keys)];
+    Vector& eye = path[static_cast<std::size_t>(i % keys)];
     eye.y = std::max(eye.y, floors[static_cast<std::size_t>(i % keys)]);
     const Vector target = Spline(targets, static_cast<float>(i) * perKey / kWaypointSeconds);
     Vector direction = target - eye;
@@ -203,6 +203,8 @@ void PlaceTour(TWorld3D& world, TScene3D& scene, const std::vector<TObstacle>& o
   auto& motion = rtl::CheckedCast<TMotion3D>(*tour.Motions().Add("Tour"));
   motion.SetRate(kTourKeysPerSecond);
   motion.SetLoop(true);
+  path.pop_back();  // the closing key repeats the first
+  return path;
 }
 
 }  // namespace worldbuilder

@@ -15,7 +15,8 @@
 namespace worldbuilder {
 
 void AddTourModel(TWorld3D& world);
-void PlaceTour(TWorld3D& world, TScene3D& scene, const std::vector<TObstacle>& obstacles);
+// Returns the camera's path: kTourKeysPerSecond points a second, in metres.
+std::vector<rm::Vector> PlaceTour(TWorld3D& world, TScene3D& scene, const std::vector<TObstacle>& obstacles);
 
 // A moment of the tour that shows the world well: the product picture is taken there.
 constexpr float kPictureSeconds = 74.0f;

@@ -30,7 +30,8 @@ void BuildDefaultWorld(TWorld3D& world) {
   const std::vector<TObstacle> obstacles = PlacePlants(world, valley);
   PlaceCreatures(world, valley);
   PlaceSounds(world, valley);
-  PlaceTour(world, valley, obstacles);
+  const std::vector<rm::Vector> eyes = PlaceTour(world, valley, obstacles);
+  BakePlantDetail(world, valley, eyes, kTourKeysPerSecond);
 }
 
 }  // namespace worldbuilder
