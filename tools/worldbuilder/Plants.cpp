@@ -217,8 +217,10 @@ std::vector<TObstacle> PlacePlants(TWorld3D& world, TScene3D& scene) {
     const float h = GroundHeight(x, z);
     return h > kWaterLevel + 1.5f && h < 40.0f && Slope(x, z) > 0.9f;
   };
-  const float groves[][2] = {{60, 80}, {-120, 120}, {230, 150}, {-60, -20}, {40, 480}, {-260, 40}, {260, -160}, {-150, 260}, {120, 330}, {-130, -170}};
-  for (const auto& g : groves) planter.Plant("TreeFerns", ferns, 10, g[0], g[1], 40.0f, floor);
+  // Groves: where, how many; the one the tour walks through is the thickest.
+  const float groves[][3] = {{-120, 120, 26}, {60, 80, 10},    {230, 150, 10},  {-60, -20, 10}, {40, 480, 10},
+                             {-260, 40, 10},  {260, -160, 10}, {-150, 260, 10}, {120, 330, 8},  {-130, -170, 8}};
+  for (const auto& g : groves) planter.Plant("TreeFerns", ferns, static_cast<int>(g[2]), g[0], g[1], 45.0f, floor);
   // Cycads gather around the herds' grounds, so that the low shots see them.
   const float herds[][2] = {{-20, 330}, {170, -20}, {-215, -90}, {120, 200}};
   for (const auto& h : herds) planter.Plant("Cycads", cycads, 8, h[0], h[1], 130.0f, floor);

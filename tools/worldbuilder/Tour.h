@@ -19,6 +19,6 @@ void AddTourModel(TWorld3D& world);
 std::vector<rm::Vector> PlaceTour(TWorld3D& world, TScene3D& scene, const std::vector<TObstacle>& obstacles);
 
 // A moment of the tour that shows the world well: the product picture is taken there.
-constexpr float kPictureSeconds = 74.0f;
+constexpr float kPictureSeconds = 30.0f;
 
 }  // namespace worldbuilder

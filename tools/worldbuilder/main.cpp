@@ -53,6 +53,7 @@ int main(int argc, char** argv) {
     worldbuilder::TShowTime time(world.Map());
     time.At(worldbuilder::kPictureSeconds);
     view.PlaceCamera(world.Map());
+    view.Render(world.Map());  // the painter clears with the colour of the frame before: draw twice
     view.Render(world.Map());
     worldbuilder::WriteJpegFile((folder / worldbuilder::kPictureFileName).string(), view.Width(), view.Height(),
                                 view.Picture());
