@@ -328,8 +328,12 @@ void Renderer::DrawGroup(const MeshGroup& group, const Matrix& world, const Vect
   const Matrix toCamera = world * FView;
   const bool shiny = group.material && (group.material->Specular().r > 0 || group.material->Specular().g > 0 ||
                                         group.material->Specular().b > 0);
-  const Lighting lighting{Unpack(group.color), (group.color >> 24) / 255.0f,
-                          (group.quality & D3DRMLIGHT_MASK) == D3DRMLIGHT_ON, group.material.Get(), origin, shiny};
+  const Lighting lighting{Unpack(group.color),
+                          (group.color >> 24) / 255.0f,
+                          (group.quality & D3DRMLIGHT_MASK) == D3DRMLIGHT_ON,
+                          group.material.Get(),
+                          origin,
+                          shiny};
   FWork.clear();
   for (const MeshVertex& v : group.vertices) {
     Work w = MakeWork(toCamera.TransformPoint(v.position), v.tu, v.tv);

@@ -89,8 +89,8 @@ class TGroundProbe {
     const auto vertices = surface.Vertices();
     const auto faces = surface.Faces();
     for (std::size_t f = 0; f + 2 < faces.size(); f += 3) {
-      FTriangles.push_back({vertices[faces[f]].position, vertices[faces[f + 1]].position,
-                            vertices[faces[f + 2]].position});
+      FTriangles.push_back(
+          {vertices[faces[f]].position, vertices[faces[f + 1]].position, vertices[faces[f + 2]].position});
       float x0 = 1e30f, x1 = -1e30f, z0 = 1e30f, z1 = -1e30f;
       for (const rm::Vector& p : FTriangles.back()) {
         x0 = std::min(x0, p.x), x1 = std::max(x1, p.x), z0 = std::min(z0, p.z), z1 = std::max(z1, p.z);
@@ -132,7 +132,8 @@ TEST_F(DefaultWorldTest, LoadsAndSavesBackToTheSameBytes) {
   rtl::TMemoryStream saved;
   World.SaveToStream(saved);
   ASSERT_EQ(static_cast<std::size_t>(saved.Size()), stored.size());
-  EXPECT_TRUE(std::equal(stored.begin(), stored.end(), saved.Bytes().begin(), [](char a, std::uint8_t b) { return static_cast<std::uint8_t>(a) == b; }));
+  EXPECT_TRUE(std::equal(stored.begin(), stored.end(), saved.Bytes().begin(),
+                         [](char a, std::uint8_t b) { return static_cast<std::uint8_t>(a) == b; }));
 }
 
 TEST_F(DefaultWorldTest, EveryNameItReferencesResolves) {

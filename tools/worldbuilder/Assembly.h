@@ -13,8 +13,7 @@ namespace worldbuilder {
 TMesh3D& AddMesh(TWorld3D& world, const std::string& name);
 TModel3D& AddModel(TWorld3D& world, const std::string& name);
 // A shape showing the named mesh, hung under `parent` (the construction's root when null).
-TShape3D& AddShape(TWorld3D& world, TConstruction3D& construction, const std::string& mesh,
-                   TFrame3D* parent = nullptr);
+TShape3D& AddShape(TWorld3D& world, TConstruction3D& construction, const std::string& mesh, TFrame3D* parent = nullptr);
 // An item of the class named, hung under `parent` (the root when null).
 template <class T>
 T& AddItem(TConstruction3D& construction, const char* className, TFrame3D* parent = nullptr);

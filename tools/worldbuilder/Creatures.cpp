@@ -67,13 +67,14 @@ void Giant(TWorld3D& world) {
   Mesh(world, "GiantNeck", neck, "SkinGiant");
   Mesh(world, "GiantTail", tail, "SkinGiant");
   Mesh(world, "GiantLeg", Leg(4.6f, 0.62f, 0.5f), "SkinGiant");
-  Model(world, "Giant", {{"GiantBody", {0, 0, 0}, "body"},
-                         {"GiantLeg", {-1.3f, 4.6f, 2.8f}, LegComment(0.25f, 4.6f)},
-                         {"GiantLeg", {1.3f, 4.6f, 2.8f}, LegComment(0.75f, 4.6f)},
-                         {"GiantLeg", {-1.4f, 4.6f, -2.6f}, LegComment(0.0f, 4.6f)},
-                         {"GiantLeg", {1.4f, 4.6f, -2.6f}, LegComment(0.5f, 4.6f)},
-                         {"GiantNeck", {0, 5.8f, 4.0f}, "neck"},
-                         {"GiantTail", {0, 5.2f, -4.0f}, "tail"}});
+  Model(world, "Giant",
+        {{"GiantBody", {0, 0, 0}, "body"},
+         {"GiantLeg", {-1.3f, 4.6f, 2.8f}, LegComment(0.25f, 4.6f)},
+         {"GiantLeg", {1.3f, 4.6f, 2.8f}, LegComment(0.75f, 4.6f)},
+         {"GiantLeg", {-1.4f, 4.6f, -2.6f}, LegComment(0.0f, 4.6f)},
+         {"GiantLeg", {1.4f, 4.6f, -2.6f}, LegComment(0.5f, 4.6f)},
+         {"GiantNeck", {0, 5.8f, 4.0f}, "neck"},
+         {"GiantTail", {0, 5.2f, -4.0f}, "tail"}});
 }
 
 void Grazer(TWorld3D& world) {
@@ -90,13 +91,14 @@ void Grazer(TWorld3D& world) {
   horns.Emit(mesh, "Horn");
   Mesh(world, "GrazerTail", tail, "SkinGrazer");
   Mesh(world, "GrazerLeg", Leg(1.55f, 0.3f, 0.24f), "SkinGrazer");
-  Model(world, "Grazer", {{"GrazerBody", {0, 0, 0}, "body"},
-                          {"GrazerLeg", {-0.8f, 1.55f, 1.4f}, LegComment(0.25f, 1.55f)},
-                          {"GrazerLeg", {0.8f, 1.55f, 1.4f}, LegComment(0.75f, 1.55f)},
-                          {"GrazerLeg", {-0.85f, 1.55f, -1.3f}, LegComment(0.0f, 1.55f)},
-                          {"GrazerLeg", {0.85f, 1.55f, -1.3f}, LegComment(0.5f, 1.55f)},
-                          {"GrazerHead", {0, 1.9f, 2.2f}, "head"},
-                          {"GrazerTail", {0, 1.8f, -2.2f}, "tail"}});
+  Model(world, "Grazer",
+        {{"GrazerBody", {0, 0, 0}, "body"},
+         {"GrazerLeg", {-0.8f, 1.55f, 1.4f}, LegComment(0.25f, 1.55f)},
+         {"GrazerLeg", {0.8f, 1.55f, 1.4f}, LegComment(0.75f, 1.55f)},
+         {"GrazerLeg", {-0.85f, 1.55f, -1.3f}, LegComment(0.0f, 1.55f)},
+         {"GrazerLeg", {0.85f, 1.55f, -1.3f}, LegComment(0.5f, 1.55f)},
+         {"GrazerHead", {0, 1.9f, 2.2f}, "head"},
+         {"GrazerTail", {0, 1.8f, -2.2f}, "tail"}});
 }
 
 void Plated(TWorld3D& world) {
@@ -120,13 +122,14 @@ void Plated(TWorld3D& world) {
   Mesh(world, "PlatedTail", tail, "SkinPlated", &spikes, "Horn");
   Mesh(world, "PlatedFrontLeg", Leg(1.3f, 0.28f, 0.22f), "SkinPlated");
   Mesh(world, "PlatedHindLeg", Leg(2.0f, 0.36f, 0.26f), "SkinPlated");
-  Model(world, "Plated", {{"PlatedBody", {0, 0, 0}, "body"},
-                          {"PlatedFrontLeg", {-0.7f, 1.3f, 1.5f}, LegComment(0.25f, 1.3f)},
-                          {"PlatedFrontLeg", {0.7f, 1.3f, 1.5f}, LegComment(0.75f, 1.3f)},
-                          {"PlatedHindLeg", {-0.8f, 2.0f, -1.2f}, LegComment(0.0f, 2.0f)},
-                          {"PlatedHindLeg", {0.8f, 2.0f, -1.2f}, LegComment(0.5f, 2.0f)},
-                          {"PlatedHead", {0, 1.7f, 2.3f}, "head"},
-                          {"PlatedTail", {0, 2.2f, -2.6f}, "tail"}});
+  Model(world, "Plated",
+        {{"PlatedBody", {0, 0, 0}, "body"},
+         {"PlatedFrontLeg", {-0.7f, 1.3f, 1.5f}, LegComment(0.25f, 1.3f)},
+         {"PlatedFrontLeg", {0.7f, 1.3f, 1.5f}, LegComment(0.75f, 1.3f)},
+         {"PlatedHindLeg", {-0.8f, 2.0f, -1.2f}, LegComment(0.0f, 2.0f)},
+         {"PlatedHindLeg", {0.8f, 2.0f, -1.2f}, LegComment(0.5f, 2.0f)},
+         {"PlatedHead", {0, 1.7f, 2.3f}, "head"},
+         {"PlatedTail", {0, 2.2f, -2.6f}, "tail"}});
 }
 
 void Hunter(TWorld3D& world) {
@@ -144,11 +147,12 @@ void Hunter(TWorld3D& world) {
   Mesh(world, "HunterHead", head, "SkinHunter");
   Mesh(world, "HunterLeg", leg, "SkinHunter");
   Mesh(world, "HunterTail", tail, "SkinHunter");
-  Model(world, "Hunter", {{"HunterBody", {0, 0, 0}, "body"},
-                          {"HunterLeg", {-0.2f, 1.0f, 0.0f}, LegComment(0.0f, 1.0f)},
-                          {"HunterLeg", {0.2f, 1.0f, 0.0f}, LegComment(0.5f, 1.0f)},
-                          {"HunterHead", {0, 1.3f, 0.7f}, "head"},
-                          {"HunterTail", {0, 1.15f, -0.6f}, "tail"}});
+  Model(world, "Hunter",
+        {{"HunterBody", {0, 0, 0}, "body"},
+         {"HunterLeg", {-0.2f, 1.0f, 0.0f}, LegComment(0.0f, 1.0f)},
+         {"HunterLeg", {0.2f, 1.0f, 0.0f}, LegComment(0.5f, 1.0f)},
+         {"HunterHead", {0, 1.3f, 0.7f}, "head"},
+         {"HunterTail", {0, 1.15f, -0.6f}, "tail"}});
 }
 
 void Flyer(TWorld3D& world) {
@@ -165,9 +169,10 @@ void Flyer(TWorld3D& world) {
   Mesh(world, "FlyerBody", body, "SkinFlyer", &crest, "Frill");
   Mesh(world, "FlyerLeftWing", left, "Wing");
   Mesh(world, "FlyerRightWing", right, "Wing");
-  Model(world, "Flyer", {{"FlyerBody", {0, 0, 0}, "body"},
-                         {"FlyerLeftWing", {-0.2f, 0.05f, 0.2f}, "wing -1"},
-                         {"FlyerRightWing", {0.2f, 0.05f, 0.2f}, "wing 1"}});
+  Model(world, "Flyer",
+        {{"FlyerBody", {0, 0, 0}, "body"},
+         {"FlyerLeftWing", {-0.2f, 0.05f, 0.2f}, "wing -1"},
+         {"FlyerRightWing", {0.2f, 0.05f, 0.2f}, "wing 1"}});
 }
 
 void Swimmer(TWorld3D& world) {
@@ -185,12 +190,13 @@ void Swimmer(TWorld3D& world) {
   Mesh(world, "SwimmerNeck", neck, "SkinSwimmer");
   Mesh(world, "SwimmerRightFlipper", flipper, "SkinSwimmer");
   Mesh(world, "SwimmerLeftFlipper", mirrored, "SkinSwimmer");
-  Model(world, "Swimmer", {{"SwimmerBody", {0, 0, 0}, "body"},
-                           {"SwimmerNeck", {0, 0.1f, 2.5f}, "neck"},
-                           {"SwimmerLeftFlipper", {-1.2f, -0.4f, 1.4f}, "flipper -1"},
-                           {"SwimmerRightFlipper", {1.2f, -0.4f, 1.4f}, "flipper 1"},
-                           {"SwimmerLeftFlipper", {-1.1f, -0.4f, -1.5f}, "flipper 1"},
-                           {"SwimmerRightFlipper", {1.1f, -0.4f, -1.5f}, "flipper -1"}});
+  Model(world, "Swimmer",
+        {{"SwimmerBody", {0, 0, 0}, "body"},
+         {"SwimmerNeck", {0, 0.1f, 2.5f}, "neck"},
+         {"SwimmerLeftFlipper", {-1.2f, -0.4f, 1.4f}, "flipper -1"},
+         {"SwimmerRightFlipper", {1.2f, -0.4f, 1.4f}, "flipper 1"},
+         {"SwimmerLeftFlipper", {-1.1f, -0.4f, -1.5f}, "flipper 1"},
+         {"SwimmerRightFlipper", {1.1f, -0.4f, -1.5f}, "flipper -1"}});
 }
 
 const char* ModelOf(TSpecies species) {

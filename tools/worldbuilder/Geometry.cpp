@@ -118,8 +118,8 @@ void TGeometry::AddSheet(const Vector& a, const Vector& b, const Vector& c) {
 
 void TGeometry::Emit(TMesh3D& mesh, const std::string& material, bool lit, bool perspective) const {
   TSurface3D& surface = *mesh.AddSurface();
-  std::span<std::uint32_t> faces = surface.Allocate(static_cast<std::int32_t>(FVertices.size()),
-                                                    static_cast<std::int32_t>(FIndices.size() / 3));
+  std::span<std::uint32_t> faces =
+      surface.Allocate(static_cast<std::int32_t>(FVertices.size()), static_cast<std::int32_t>(FIndices.size() / 3));
   std::copy(FIndices.begin(), FIndices.end(), faces.begin());
   std::span<rm::MeshVertex> vertices = surface.Vertices();
   for (std::size_t i = 0; i < FVertices.size(); ++i) {

@@ -22,10 +22,10 @@ struct THerd {
   TSpecies species;
   const char* name;
   float x, z, rx, rz;  // the loop: an ellipse around (x, z)
-  int loops;  // laps of the loop per tour, so that the whole world repeats with the tour
+  int loops;           // laps of the loop per tour, so that the whole world repeats with the tour
   float keysPerSecond;
   std::vector<std::pair<float, float>> formation;  // per member: metres beside (right +) and behind
-  float altitude = 0.0f;                            // flyers: metres above the water
+  float altitude = 0.0f;                           // flyers: metres above the water
 
   float Length() const;
   // Seconds for one loop; the motion's period.

@@ -1,9 +1,9 @@
 #include "tools/worldbuilder/Jpeg.h"
 
+#include <jpeglib.h>
+
 #include <cstdio>
 #include <memory>
-
-#include <jpeglib.h>
 
 #include "platform/rtl/Exceptions.h"
 

@@ -41,7 +41,8 @@ float GroundHeight(float x, float z) {
 float CornerHeight(float x, float z) {
   const float d = x - Axis(z), across = std::fabs(d);
   float h = 3.0f + 2.0f * FractalNoise(x / 110.0f, z / 110.0f, 3, kTerrainSeed);
-  h += 80.0f * SmoothStep(150.0f, 640.0f, across) * (0.75f + 0.5f * ValueNoise(x / 300.0f, z / 300.0f, kTerrainSeed + 1));
+  h += 80.0f * SmoothStep(150.0f, 640.0f, across) *
+       (0.75f + 0.5f * ValueNoise(x / 300.0f, z / 300.0f, kTerrainSeed + 1));
   h += 30.0f * FractalNoise(x / 170.0f, z / 170.0f, 4, kTerrainSeed + 2) * SmoothStep(90.0f, 380.0f, across);
   // East cliffs: a step of rock above the valley floor.
   if (d > 0.0f) {  // east cliffs: outcrops of rock whose line and height wander along the valley

@@ -7,7 +7,8 @@ namespace worldbuilder {
 namespace {
 
 std::uint32_t Hash(std::int32_t x, std::int32_t y, std::uint32_t seed) {
-  std::uint32_t h = static_cast<std::uint32_t>(x) * 374761393u + static_cast<std::uint32_t>(y) * 668265263u + seed * 2246822519u;
+  std::uint32_t h =
+      static_cast<std::uint32_t>(x) * 374761393u + static_cast<std::uint32_t>(y) * 668265263u + seed * 2246822519u;
   h = (h ^ (h >> 13)) * 1274126177u;
   return h ^ (h >> 16);
 }

@@ -192,7 +192,8 @@ void BakePlantDetail(TWorld3D& world, TScene3D& scene, const std::vector<rm::Vec
         bool close = false;  // within reach at any moment this key is shown (half a key either side)
         const float from = (static_cast<float>(k) - 0.75f) * kDetailSeconds, to = from + 1.5f * kDetailSeconds;
         for (float t = from; t <= to && !close; t += 1.0f / eyesPerSecond) {
-          const auto e = static_cast<std::size_t>(std::lround(std::fmod(t + kTourSeconds, kTourSeconds) * eyesPerSecond));
+          const auto e =
+              static_cast<std::size_t>(std::lround(std::fmod(t + kTourSeconds, kTourSeconds) * eyesPerSecond));
           const rm::Vector d = eyes[e % eyes.size()] - at;
           close = rm::Dot(d, d) < kNearDetail * kNearDetail;
         }

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "platform/rm/Math.h"
-
 #include "scene/World3D.h"
 
 namespace worldbuilder {

@@ -57,7 +57,8 @@ void AddLandTile(TWorld3D& world, int ti, int tj) {
       if (std::sqrt(middle.x * middle.x + middle.z * middle.z) > kMountainInner + 40.0f) continue;
       const int cells[2][3][2] = {{{i, j}, {i + 1, j}, {i + 1, j + 1}}, {{i, j}, {i + 1, j + 1}, {i, j + 1}}};
       for (const auto& tri : cells) {
-        const Vector a = corner(tri[0][0], tri[0][1]), b = corner(tri[1][0], tri[1][1]), c = corner(tri[2][0], tri[2][1]);
+        const Vector a = corner(tri[0][0], tri[0][1]), b = corner(tri[1][0], tri[1][1]),
+                     c = corner(tri[2][0], tri[2][1]);
         const Vector centre = (a + b + c) * (1.0f / 3.0f);
         Vector normal = rm::Normalize(rm::Cross(b - a, c - a));
         if (normal.y < 0.0f) normal = normal * -1.0f;
@@ -128,8 +129,8 @@ void AddMountainMesh(TWorld3D& world) {
     for (int s = 0; s <= segments; ++s) {
       const float angle = 2.0f * kPi * static_cast<float>(s) / segments;
       const float h = MountainHeight(angle, radii[r]);
-      rock.AddVertex({radii[r] * std::cos(angle), h, radii[r] * std::sin(angle)}, 8.0f * static_cast<float>(s) / segments,
-                     1.0f - std::clamp(h / 620.0f, 0.0f, 1.0f));
+      rock.AddVertex({radii[r] * std::cos(angle), h, radii[r] * std::sin(angle)},
+                     8.0f * static_cast<float>(s) / segments, 1.0f - std::clamp(h / 620.0f, 0.0f, 1.0f));
     }
   }
   for (int r = 0; r + 1 < rings; ++r) {
@@ -155,7 +156,8 @@ void AddCloudMesh(TWorld3D& world) {
       const float angle = 2.0f * kPi * static_cast<float>(s) / segments;
       const Vector p{radius * std::cos(elevations[e]) * std::cos(angle), radius * std::sin(elevations[e]),
                      radius * std::cos(elevations[e]) * std::sin(angle)};
-      const std::uint32_t v = band.AddVertex(p, 5.0f * static_cast<float>(s) / segments, 1.0f - static_cast<float>(e) / 3.0f);
+      const std::uint32_t v =
+          band.AddVertex(p, 5.0f * static_cast<float>(s) / segments, 1.0f - static_cast<float>(e) / 3.0f);
       band.SetNormal(v, rm::Normalize(p * -1.0f));
     }
   }

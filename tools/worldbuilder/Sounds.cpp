@@ -24,7 +24,7 @@ constexpr float kRate = static_cast<float>(kSampleRate);
 // One sound: its samples as a function of time, how long, and how far it carries.
 struct TVoice {
   const char* name;
-  float seconds;          // the whole loop, the silence after a call included
+  float seconds;           // the whole loop, the silence after a call included
   float minimum, maximum;  // distances in metres: full volume within the first, silent past the second
   std::function<float(float t, TRandom& noise)> wave;
 };
@@ -45,7 +45,9 @@ std::vector<TVoice> Voices() {
   return {
       {"GiantCall", 14.0f, 40.0f, 600.0f, [](float t, TRandom& n) { return Call(t, 70.0f, 48.0f, 2.6f, 0.3f, n); }},
       {"GrazerCall", 9.0f, 25.0f, 300.0f,
-       [](float t, TRandom& n) { return Call(t, 220.0f, 160.0f, 0.6f, 0.2f, n) + Call(t - 0.9f, 210.0f, 150.0f, 0.7f, 0.2f, n); }},
+       [](float t, TRandom& n) {
+         return Call(t, 220.0f, 160.0f, 0.6f, 0.2f, n) + Call(t - 0.9f, 210.0f, 150.0f, 0.7f, 0.2f, n);
+       }},
       {"PlatedCall", 12.0f, 20.0f, 250.0f, [](float t, TRandom& n) { return Call(t, 110.0f, 90.0f, 1.2f, 0.6f, n); }},
       {"HunterCall", 6.0f, 15.0f, 250.0f,
        [](float t, TRandom& n) {
@@ -54,7 +56,8 @@ std::vector<TVoice> Voices() {
          return s + Call(t - 1.2f, 500.0f, 320.0f, 0.3f, 0.5f, n);
        }},
       {"FlyerCall", 8.0f, 30.0f, 400.0f, [](float t, TRandom& n) { return Call(t, 1800.0f, 1100.0f, 0.7f, 0.4f, n); }},
-      {"SwimmerCall", 16.0f, 30.0f, 400.0f, [](float t, TRandom& n) { return Call(t, 160.0f, 240.0f, 1.8f, 0.15f, n); }},
+      {"SwimmerCall", 16.0f, 30.0f, 400.0f,
+       [](float t, TRandom& n) { return Call(t, 160.0f, 240.0f, 1.8f, 0.15f, n); }},
       {"Water", 4.0f, 15.0f, 120.0f,
        [](float t, TRandom& n) {
          const float lap = 0.5f + 0.5f * std::sin(2.0f * kPi * t / 1.0f) * std::sin(2.0f * kPi * t / 4.0f);
@@ -66,9 +69,7 @@ std::vector<TVoice> Voices() {
          return 0.25f * buzz * (0.7f + 0.3f * std::sin(2.0f * kPi * t / 2.0f)) + 0.05f * (n.Unit() - 0.5f);
        }},
       {"Wind", 6.0f, 60.0f, 600.0f,
-       [](float t, TRandom& n) {
-         return 0.5f * (0.6f + 0.4f * std::sin(2.0f * kPi * t / 6.0f)) * (n.Unit() - 0.5f);
-       }},
+       [](float t, TRandom& n) { return 0.5f * (0.6f + 0.4f * std::sin(2.0f * kPi * t / 6.0f)) * (n.Unit() - 0.5f); }},
   };
 }
 

@@ -25,7 +25,8 @@ using Painter = std::function<TRgb(float u, float v)>;
 TPicture Paint(int size, const Painter& painter) {
   TPicture picture(size, size);
   for (int y = 0; y < size; ++y) {
-    for (int x = 0; x < size; ++x) picture.At(x, y) = painter(static_cast<float>(x) / size, static_cast<float>(y) / size);
+    for (int x = 0; x < size; ++x)
+      picture.At(x, y) = painter(static_cast<float>(x) / size, static_cast<float>(y) / size);
   }
   return picture;
 }

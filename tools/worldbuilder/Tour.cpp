@@ -61,7 +61,8 @@ std::vector<TShot> Shots() {
   const THerd& flyers = HerdNamed("LakeFlyer");
   return {
       // Low beside the giants, drifting from their flank toward their heads.
-      {0.0f, 46.0f, [&giants](float t, float along) {
+      {0.0f, 46.0f,
+       [&giants](float t, float along) {
          const TPose lead = giants.Pose(2, t);
          const Vector right{lead.direction.z, 0, -lead.direction.x};
          const Vector c = Centre(giants, t);
@@ -69,30 +70,36 @@ std::vector<TShot> Shots() {
          return TView{Above(eye.x, eye.z, 5.0f + 4.0f * along), c + Vector{0, 7.0f, 0}};
        }},
       // A full turn around the grazers.
-      {62.0f, 100.0f, [&grazers](float t, float along) {
+      {62.0f, 100.0f,
+       [&grazers](float t, float along) {
          const Vector c = Centre(grazers, t);
          const float angle = 2.0f * kPi * along + 2.2f;
-         return TView{Above(c.x + 30.0f * std::cos(angle), c.z + 30.0f * std::sin(angle), 4.5f), c + Vector{0, 1.5f, 0}};
+         return TView{Above(c.x + 30.0f * std::cos(angle), c.z + 30.0f * std::sin(angle), 4.5f),
+                      c + Vector{0, 1.5f, 0}};
        }},
       // Across the lake low over the water, passing the swimmers.
-      {110.0f, 140.0f, [&swimmers](float t, float along) {
+      {110.0f, 140.0f,
+       [&swimmers](float t, float along) {
          const Vector c = Centre(swimmers, t);
          const Vector from{kLakeX + 150.0f, 0, kLakeZ + 60.0f}, to{kLakeX - 140.0f, 0, kLakeZ - 30.0f};
          const Vector eye = from + (to - from) * along;
          return TView{Above(eye.x, eye.z, 3.0f), c + Vector{0, 1.5f, 0}};
        }},
       // Up with the flyers over the lake.
-      {146.0f, 172.0f, [&flyers](float t, float along) {
+      {146.0f, 172.0f,
+       [&flyers](float t, float along) {
          const TPose lead = flyers.Pose(0, t);
          const Vector eye = lead.position - lead.direction * 32.0f + Vector{0, 3.0f + 14.0f * along, 0};
          return TView{eye, lead.position + lead.direction * (10.0f + 60.0f * along)};
        }},
       // The valley from above, northward.
-      {176.0f, 190.0f, [](float, float along) {
+      {176.0f, 190.0f,
+       [](float, float along) {
          return TView{{120.0f - 60.0f * along, 140.0f, -330.0f + 40.0f * along}, {-20.0f, 10.0f, 200.0f}};
        }},
       // Behind the hunting pack.
-      {208.0f, 236.0f, [&hunters](float t, float) {
+      {208.0f, 236.0f,
+       [&hunters](float t, float) {
          const TPose lead = hunters.Pose(0, t);
          const Vector c = Centre(hunters, t);
          const Vector right{lead.direction.z, 0, -lead.direction.x};
@@ -100,13 +107,16 @@ std::vector<TShot> Shots() {
          return TView{Above(eye.x, eye.z, 3.0f), c + Vector{0, 1.0f, 0}};
        }},
       // Past the plated ones.
-      {252.0f, 274.0f, [&plated](float t, float along) {
+      {252.0f, 274.0f,
+       [&plated](float t, float along) {
          const Vector c = Centre(plated, t);
          const float angle = 0.8f + 1.6f * along;
-         return TView{Above(c.x + 26.0f * std::cos(angle), c.z + 26.0f * std::sin(angle), 4.0f), c + Vector{0, 2.0f, 0}};
+         return TView{Above(c.x + 26.0f * std::cos(angle), c.z + 26.0f * std::sin(angle), 4.0f),
+                      c + Vector{0, 2.0f, 0}};
        }},
       // Through the tree ferns toward the giants' valley.
-      {284.0f, 304.0f, [&giants](float t, float along) {
+      {284.0f, 304.0f,
+       [&giants](float t, float along) {
          const Vector eye{-150.0f + 60.0f * along, 0, 95.0f + 50.0f * along};
          return TView{Above(eye.x, eye.z, 6.0f), Centre(giants, t) + Vector{0, 6.0f, 0}};
        }},
