@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 
+#include "bench/OpenGLDriver.h"
 #include "platform/rtl/MemoryStream.h"
 #include "render/HeadlessView.h"
 #include "sound/Sound.h"
@@ -39,19 +40,6 @@ struct Times {
 };
 
 double Milliseconds(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
-
-std::optional<std::array<std::uint8_t, 16>> OpenGLDriver() {
-  rtl::Ref<dd::DirectDraw> directDraw;
-  rtl::Ref<dd::Direct3D> direct3D;
-  if (dd::DirectDrawCreate(nullptr, &directDraw) != dd::DD_OK || directDraw->QueryDirect3D(&direct3D) != dd::DD_OK)
-    return std::nullopt;
-  std::optional<std::array<std::uint8_t, 16>> found;
-  direct3D->EnumDevices([&](const dd::DeviceInfo& info) {
-    if (info.hardware.colorModel != dd::D3DCOLOR_NONE) found = info.guid;
-    return !found;
-  });
-  return found;
-}
 
 void SetShowTextures(TWorld3D& world) {
   TCollectionTexture3D& textures = world.Textures();
