@@ -210,7 +210,7 @@ float Stride(TSpecies species) {
   return stride[static_cast<int>(species)];
 }
 
-// The angle of an item at key `i` of `n`, by the part its comment names. `walked` is the
+// The angle of an item at key `i` of `n`, by the part its comment names. `strides` is the
 // distance the creature has covered, in strides.
 float PartAngle(const std::string& comment, TSpecies species, int i, int n, float strides, float period) {
   std::istringstream words(comment);

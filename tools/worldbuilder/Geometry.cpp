@@ -34,10 +34,6 @@ void TGeometry::AddTriangle(std::uint32_t a, std::uint32_t b, std::uint32_t c, c
   FIndices.insert(FIndices.end(), {a, b, c});
 }
 
-void TGeometry::AddSheetTriangle(std::uint32_t a, std::uint32_t b, std::uint32_t c) {
-  FIndices.insert(FIndices.end(), {a, b, c, a, c, b});
-}
-
 void TGeometry::SmoothNormals() {
   std::vector<Vector> sums(FVertices.size(), Vector{0, 0, 0});
   for (std::size_t i = 0; i + 2 < FIndices.size(); i += 3) {
@@ -113,7 +109,7 @@ void TGeometry::AddSheet(const Vector& a, const Vector& b, const Vector& c) {
   const Vector normal = rm::Normalize(rm::Cross(b - a, c - a));
   const std::uint32_t ia = AddVertex(a, 0.0f, 0.2f), ib = AddVertex(b, 1.0f, 0.2f), ic = AddVertex(c, 0.5f, 0.9f);
   for (std::uint32_t i : {ia, ib, ic}) FVertices[i].normal = normal.y >= 0.0f ? normal : normal * -1.0f;
-  AddSheetTriangle(ia, ib, ic);
+  FIndices.insert(FIndices.end(), {ia, ib, ic, ia, ic, ib});  // both sides
 }
 
 void TGeometry::Emit(TMesh3D& mesh, const std::string& material, bool lit, bool perspective) const {

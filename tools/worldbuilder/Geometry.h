@@ -20,9 +20,7 @@ class TGeometry {
   std::uint32_t AddVertex(const Vector& position, float u, float v);
   // The triangle with its front toward `outward`.
   void AddTriangle(std::uint32_t a, std::uint32_t b, std::uint32_t c, const Vector& outward);
-  // Both sides of a thin sheet.
-  void AddSheetTriangle(std::uint32_t a, std::uint32_t b, std::uint32_t c);
-  // Vertex normals from the faces around each vertex (given normals are kept when `keep`).
+  // Normals for the vertices that have none yet, from the faces around each.
   void SmoothNormals();
   void SetNormal(std::uint32_t vertex, const Vector& normal) { FVertices[vertex].normal = normal; }
   bool Empty() const { return FIndices.empty(); }

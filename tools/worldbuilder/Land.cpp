@@ -25,8 +25,6 @@ float LakeRadius(float x, float z) {
   return std::sqrt(dx * dx + dz * dz);
 }
 
-bool InLake(float x, float z, float margin) { return GroundHeight(x, z) < kWaterLevel + margin; }
-
 float GroundHeight(float x, float z) {
   const float gx = (x + kLandHalf) / kLandCell, gz = (z + kLandHalf) / kLandCell;
   const float i = std::floor(gx), j = std::floor(gz), fx = gx - i, fz = gz - j;

@@ -13,8 +13,6 @@ float CornerHeight(float x, float z);
 // the two triangles of each cell.
 float GroundHeight(float x, float z);
 rm::Vector GroundNormal(float x, float z);
-// The lake: an ellipse whose bed lies below the water level inside its shore.
-bool InLake(float x, float z, float margin = 0.0f);
 // How far (in ellipse radii, 1 at the lake's rim) a point lies from the lake's middle.
 float LakeRadius(float x, float z);
 
