@@ -1,11 +1,11 @@
 // The default world's whole tour drawn headless, frame by frame along its loop: the software RGB
 // driver and the OpenGL driver (Mesa's llvmpipe kept on the calling thread, LP_NUM_THREADS=0, so
 // both use one core), at 640X480X16 and 1920X1080X32. Each frame advances the motions, places the
-// camera and draws, as the show does; each frame is timed three times and its fastest time kept,
+// camera and draws, as the show does; each frame is timed five times and its fastest time kept,
 // so that another program taking the core for a moment does not pass for a slow frame. Prints
 // mean and worst frame times side by side, then the world's load time next to the time to read
 // its file.
-//   bench_tour [seconds between frames, default 0.5]
+//   bench_tour [seconds between frames, default 1]
 
 #include <algorithm>
 #include <chrono>
@@ -62,7 +62,7 @@ Times Tour(const Mode& mode, const std::array<std::uint8_t, 16>& driver, float s
   int frames = 0;
   for (float t = 0.0f; t < worldbuilder::kTourSeconds; t += step, ++frames) {
     double ms = 1e9;
-    for (int repeat = 0; repeat < 3; ++repeat) {
+    for (int repeat = 0; repeat < 5; ++repeat) {
       const Clock::time_point start = Clock::now();
       time.At(t + repeat * 1e-4f);
       view.PlaceCamera(world.Map());
@@ -96,7 +96,7 @@ void LoadTimes() {
 int main(int argc, char** argv) {
   setenv("LP_NUM_THREADS", "0", 1);
   setenv("ALSOFT_DRIVERS", "null", 0);
-  const float step = argc > 1 ? static_cast<float>(std::atof(argv[1])) : 0.5f;
+  const float step = argc > 1 ? static_cast<float>(std::atof(argv[1])) : 1.0f;
   const Mode modes[] = {{"640X480X16", 640, 480, d3d::PixelFormat::RGB565},
                         {"1920X1080X32", 1920, 1080, d3d::PixelFormat::XRGB8888}};
   const auto gl = OpenGLDriver();
