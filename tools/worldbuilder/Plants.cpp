@@ -33,14 +33,14 @@ std::string MeshName(const char* name, bool far) { return far ? std::string(name
 void TreeFern(TWorld3D& world, const char* name, float height, bool far) {
   TGeometry trunk, crown;
   trunk.AddSegment({0, -0.5f, 0}, {0.2f, height, 0.1f}, 0.35f, 0.25f, far ? 3 : 4);
-  const int fronds = far ? 4 : 7;
+  const int fronds = far ? 4 : 7;  // arched fronds keep their height, seen from the side
   for (int k = 0; k < fronds; ++k) {
     const float angle = 2.0f * kPi * static_cast<float>(k) / static_cast<float>(fronds);
     const Vector out{std::cos(angle), 0, std::sin(angle)}, side{-out.z, 0, out.x};
     const Vector top{0.2f, height, 0.1f};
     const Vector mid = top + out * 1.8f + Vector{0, 0.7f, 0}, tip = top + out * 3.4f + Vector{0, -0.6f, 0};
-    if (!far) crown.AddSheet(top, mid + side * 0.55f, mid - side * 0.55f);
-    crown.AddSheet(far ? top : mid + side * 0.55f, tip, mid - side * (far ? 0.9f : 0.55f));
+    crown.AddSheet(top, mid + side * 0.55f, mid - side * 0.55f);
+    crown.AddSheet(mid + side * 0.55f, tip, mid - side * 0.55f);
   }
   TMesh3D& mesh = AddMesh(world, MeshName(name, far));
   trunk.Emit(mesh, "Bark");

@@ -84,7 +84,8 @@ TPicture Water(int frame) {
   });
 }
 
-// Soft clouds over the key colour; the sky between them is the scene's background colour.
+// Soft clouds over the key colour; the sky between them is the scene's background colour. No
+// light reaches the background, so they are kept grey enough not to glow at night.
 TPicture Clouds() {
   TPicture picture(256, 128);
   for (int y = 0; y < picture.Height(); ++y) {
@@ -93,7 +94,7 @@ TPicture Clouds() {
       const float n = 0.5f + 0.5f * TiledNoise(u * 8, v * 4, 8, 5, kPictureSeed + 11);
       const float fade = std::sin(kPi * v);  // no hard edge at the top and bottom of the band
       const float density = (n - 0.52f) * 3.0f * fade;
-      picture.At(x, y) = density <= 0.0f ? kKey : Mix(Rgb(186, 190, 200), Rgb(246, 246, 244), std::min(1.0f, density));
+      picture.At(x, y) = density <= 0.0f ? kKey : Mix(Rgb(168, 174, 188), Rgb(228, 230, 234), std::min(1.0f, density));
     }
   }
   picture.At(0, picture.Height() - 1) = kKey;
