@@ -12,8 +12,8 @@ constexpr float kUnit = 100.0f;
 
 // The valley: a square of land 1.6 km across, the show's clear view reaching about 1 km.
 constexpr float kLandHalf = 800.0f;
-// Land cells of 20 m: the software rasterizer's triangle budget, with textures giving the detail.
-constexpr float kLandCell = 20.0f;
+// Land cells of 25 m: the software rasterizer's triangle budget, with textures giving the detail.
+constexpr float kLandCell = 25.0f;
 // Land tiles of 8 x 8 cells, each its own mesh, so that the renderer can skip those out of view.
 constexpr int kTileCells = 8;
 // The lake's surface; the valley floor lies a few metres above it.

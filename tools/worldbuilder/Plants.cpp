@@ -235,8 +235,8 @@ std::vector<TObstacle> PlacePlants(TWorld3D& world, TScene3D& scene) {
     const float s = Slope(x, z);
     return GroundHeight(x, z) > kWaterLevel + 0.5f && s > 0.6f && s < 0.9f;
   });
-  planter.Plant("FernClumps", clumps, 170, 0.0f, 0.0f, 520.0f, floor);
-  planter.Plant("Horsetails", reeds, 90, kLakeX, kLakeZ, 240.0f, [](float x, float z) {
+  planter.Plant("FernClumps", clumps, 120, 0.0f, 0.0f, 520.0f, floor);
+  planter.Plant("Horsetails", reeds, 60, kLakeX, kLakeZ, 240.0f, [](float x, float z) {
     const float h = GroundHeight(x, z);
     return h > kWaterLevel + 0.2f && h < kWaterLevel + 2.5f;
   });
