@@ -243,15 +243,17 @@ Vector PartAxis(const std::string& comment) {
 void Animate(TObject3D& creature, const THerd& herd, int member) {
   const float period = herd.Period();
   const int n = std::max(8, static_cast<int>(std::lround(period * herd.keysPerSecond)));
-  const float stride = herd.Length() / std::round(herd.Length() / Stride(herd.species));
   std::vector<TPose> poses;
-  std::vector<float> strides;
+  std::vector<float> strides;  // metres walked at each key, then strides walked
   float walked = 0.0f;
   for (int i = 0; i <= n; ++i) {
     poses.push_back(herd.Pose(member, period * static_cast<float>(i) / static_cast<float>(n)));
-    if (i > 0) walked += rm::Length(poses[i].position - poses[i - 1].position) / stride;
+    if (i > 0) walked += rm::Length(poses[i].position - poses[i - 1].position);
     strides.push_back(walked);
   }
+  // A whole number of strides per lap of this member's own lane, so that the legs loop with the path.
+  const float stride = walked / std::max(1.0f, std::round(walked / Stride(herd.species)));
+  for (float& s : strides) s /= stride;
   TKeyWriter root(creature.Root().Animation());
   for (const TPose& pose : poses) root.Add(pose.position * kUnit, OrientationQuaternion(pose.direction, pose.up));
   for (int item = 0; item < creature.ItemCount(); ++item) {
