@@ -22,6 +22,7 @@ struct TPart {
   std::string mesh;
   Vector joint;
   std::string comment;
+  int parent = -1;  // the part it hangs from (a jaw from its head), or the root
 };
 
 TMesh3D& Mesh(TWorld3D& world, const std::string& name, const TGeometry& skin, const std::string& material,
@@ -40,8 +41,10 @@ std::string LegComment(float phase, float length) {
 
 void Model(TWorld3D& world, const std::string& name, const std::vector<TPart>& parts) {
   TModel3D& model = AddModel(world, name);
+  std::vector<TShape3D*> shapes;
   for (const TPart& part : parts) {
-    TShape3D& shape = AddShape(world, model, part.mesh);
+    TShape3D& shape = AddShape(world, model, part.mesh, part.parent >= 0 ? shapes[part.parent] : nullptr);
+    shapes.push_back(&shape);
     shape.GetPosition().SetXYZ(part.joint.x * kUnit, part.joint.y * kUnit, part.joint.z * kUnit);
     shape.SetComment(part.comment);
   }
@@ -133,18 +136,20 @@ void Plated(TWorld3D& world) {
 }
 
 void Hunter(TWorld3D& world) {
-  TGeometry body, head, leg, tail;
+  TGeometry body, head, jaw, leg, tail;
   body.AddEllipsoid({0, 1.1f, 0.1f}, {0.3f, 0.35f, 0.75f}, 8, 5);
   body.AddSegment({-0.2f, 1.0f, 0.55f}, {-0.25f, 0.8f, 0.8f}, 0.05f, 0.03f, 4);
   body.AddSegment({0.2f, 1.0f, 0.55f}, {0.25f, 0.8f, 0.8f}, 0.05f, 0.03f, 4);
   head.AddSegment({0, 0, 0}, {0, 0.35f, 0.3f}, 0.14f, 0.1f);
-  head.AddEllipsoid({0, 0.42f, 0.55f}, {0.13f, 0.14f, 0.32f}, 6, 4);
+  head.AddEllipsoid({0, 0.45f, 0.55f}, {0.13f, 0.12f, 0.32f}, 6, 4);
+  jaw.AddSegment({0, 0, 0}, {0, -0.02f, 0.42f}, 0.08f, 0.03f, 4);
   leg.AddSegment({0, 0, 0}, {0, -0.45f, 0.2f}, 0.14f, 0.09f);
   leg.AddSegment({0, -0.45f, 0.2f}, {0, -0.85f, -0.1f}, 0.08f, 0.05f, 4);
   leg.AddSegment({0, -0.85f, -0.1f}, {0, -1.0f, 0.12f}, 0.05f, 0.03f, 4);
   tail.AddSegment({0, 0, 0}, {0, 0.05f, -1.8f}, 0.2f, 0.03f);
   Mesh(world, "HunterBody", body, "SkinHunter");
   Mesh(world, "HunterHead", head, "SkinHunter");
+  Mesh(world, "HunterJaw", jaw, "SkinHunter");
   Mesh(world, "HunterLeg", leg, "SkinHunter");
   Mesh(world, "HunterTail", tail, "SkinHunter");
   Model(world, "Hunter",
@@ -152,7 +157,8 @@ void Hunter(TWorld3D& world) {
          {"HunterLeg", {-0.2f, 1.0f, 0.0f}, LegComment(0.0f, 1.0f)},
          {"HunterLeg", {0.2f, 1.0f, 0.0f}, LegComment(0.5f, 1.0f)},
          {"HunterHead", {0, 1.3f, 0.7f}, "head"},
-         {"HunterTail", {0, 1.15f, -0.6f}, "tail"}});
+         {"HunterTail", {0, 1.15f, -0.6f}, "tail"},
+         {"HunterJaw", {0, 1.66f, 0.98f}, "jaw", 3}});
 }
 
 void Flyer(TWorld3D& world) {
@@ -230,6 +236,7 @@ float PartAngle(const std::string& comment, TSpecies species, int i, int n, floa
     return a * (0.15f + 0.55f * burst * std::sin(2.0f * kPi * loop * cycles(1.0f)));
   }
   if (kind == "flipper") return a * 0.4f * std::sin(2.0f * kPi * loop * cycles(3.0f));
+  if (kind == "jaw") return 0.3f * std::max(0.0f, std::sin(2.0f * kPi * loop * cycles(2.5f)));  // snaps
   return 0.0f;
 }
 
