@@ -95,7 +95,7 @@ std::vector<TShot> Shots() {
       // The valley from above, northward.
       {176.0f, 190.0f,
        [](float, float along) {
-         return TView{{120.0f - 60.0f * along, 140.0f, -330.0f + 40.0f * along}, {-20.0f, 10.0f, 200.0f}};
+         return TView{{120.0f - 60.0f * along, 115.0f, -330.0f + 40.0f * along}, {-20.0f, 20.0f, 200.0f}};
        }},
       // Behind the hunting pack.
       {208.0f, 236.0f,
