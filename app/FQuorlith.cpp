@@ -148,6 +148,7 @@ void TFormSaver::FormShow() {
       PanelConfigure->hide();
       try {
         StartShow();
+        if (!ScreenSaver1.Invocation().Host) ScreenSaver1.SetScreenSaverRunning(true);
         FWatch = std::make_unique<TShowWatch>(this, ScreenSaver1.Invocation().Host ? FHostWindow : 0);
       } catch (const std::exception& error) {
         FailShow(error.what());
@@ -193,6 +194,7 @@ void TFormSaver::ShowError(const std::string& message) {
 void TFormSaver::FailShow(const std::string& message) {
   FFailed = true;
   FExitCode = 1;
+  ScreenSaver1.SetScreenSaverRunning(false);
   ScreenSaver1.RemoveIdle();
   ScreenSaver1.RemoveMessageHook();
   if (FWindow3D != nullptr && ScreenSaver1.Mode() == smSaver) {
@@ -212,6 +214,7 @@ void TFormSaver::closeEvent(QCloseEvent* event) {
   if (ScreenSaver1.Mode() == smSaver && !FFailed && FWindow3D != nullptr) FWindow3D->RestoreDisplay();
   FWatch.reset();
   DestroyWorld();
+  ScreenSaver1.SetScreenSaverRunning(false);
   event->accept();
   QApplication::quit();
 }

@@ -16,15 +16,28 @@ namespace {
 
 // Long enough to type a password, short enough that an unanswered prompt does not freeze the show.
 constexpr int kAnswerTimeoutMs = 30000;
+// Time for the prompt's window to be mapped before it takes the grabs.
+constexpr int kGrabDelayMs = 100;
 
-// Hands the keyboard to the prompt while it is up and back to whoever held it.
+// Hands the keyboard and the pointer to the prompt once it is on the screen (the X server grabs
+// only for windows that can be seen), and back to the show when it goes.
 class GrabHandover {
  public:
-  explicit GrabHandover(QWidget* to) : FHolder(QWidget::keyboardGrabber()) {
-    if (FHolder != nullptr) to->grabKeyboard();
+  GrabHandover(QDialog& prompt, QLineEdit& edit) : FHolder(QWidget::keyboardGrabber()) {
+    if (FHolder == nullptr) return;
+    FHolder->releaseKeyboard();
+    FHolder->releaseMouse();
+    QTimer::singleShot(kGrabDelayMs, &prompt, [&prompt, &edit] {
+      prompt.activateWindow();
+      edit.setFocus();
+      edit.grabKeyboard();
+      prompt.grabMouse();
+    });
   }
   ~GrabHandover() {
-    if (FHolder != nullptr) FHolder->grabKeyboard();
+    if (FHolder == nullptr) return;
+    FHolder->grabKeyboard();
+    FHolder->grabMouse();
   }
 
  private:
@@ -57,8 +70,7 @@ bool AskPassword(QWidget* over) {
   QObject::connect(buttons, &QDialogButtonBox::accepted, &prompt, &QDialog::accept);
   QObject::connect(buttons, &QDialogButtonBox::rejected, &prompt, &QDialog::reject);
   QTimer::singleShot(kAnswerTimeoutMs, &prompt, &QDialog::reject);
-  prompt.show();
-  GrabHandover grab(edit);
+  GrabHandover grab(prompt, *edit);
   edit->setFocus();
   if (prompt.exec() != QDialog::Accepted) return false;
 

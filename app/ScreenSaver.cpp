@@ -35,6 +35,7 @@ TScreenSaver::TScreenSaver(QWidget* owner, TInvocation invocation)
 }
 
 TScreenSaver::~TScreenSaver() {
+  SetScreenSaverRunning(false);
   RemoveIdle();
   RemoveMessageHook();
   ReleaseResources();
@@ -84,8 +85,9 @@ void TScreenSaver::RunSaver() {
 void TScreenSaver::RunPreview(std::uintptr_t) {
   FMode = smPreview;
   FOwner->setWindowTitle({});
-  FOwner->setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
-  FOwner->setEnabled(false);
+  // Takes no input; a disabled widget would draw the picture greyed out.
+  FOwner->setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus);
+  FOwner->setAttribute(Qt::WA_TransparentForMouseEvents);
 }
 
 void TScreenSaver::RunConfigure(std::uintptr_t) {
@@ -182,6 +184,18 @@ void TScreenSaver::ShowCursor(bool show) {
 }
 
 void TScreenSaver::ReleaseResources() { FRegistry.reset(); }
+
+void TScreenSaver::SetScreenSaverRunning(bool running) {
+  if (running == FRunning) return;
+  if (running) {
+    FOwner->grabKeyboard();
+    FOwner->grabMouse();
+  } else {
+    FOwner->releaseKeyboard();
+    FOwner->releaseMouse();
+  }
+  FRunning = running;
+}
 
 // Each input reaches a window of the program first: counting there sees it once, however far it
 // is passed on to widgets afterwards.

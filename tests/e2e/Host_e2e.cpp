@@ -92,3 +92,21 @@ TEST_F(HostTest, AMissingOrDamagedWorldIsReportedAndTheProgramWaitsForItsSignal)
   EXPECT_TRUE(show.Errors().contains("Stream read error")) << show.Errors().toStdString();
   ExpectEndsOnSigterm(show);
 }
+
+// The preview shows the product picture stretched over the window it is given, and draws nothing.
+TEST_F(HostTest, ThePreviewStretchesThePictureOverItsWindow) {
+  ShowProcess preview(Folders);
+  preview.Start({"/p", QString::number(HostId())});
+  Pause(1500);
+  const QImage picture = Screenshot(HostId());
+  ASSERT_EQ(picture.size(), QSize(400, 300));
+  for (const QPoint at : {QPoint(5, 5), QPoint(200, 150), QPoint(394, 294)}) {
+    const QColor colour = picture.pixelColor(at);
+    EXPECT_NEAR(colour.red(), 200, 12);
+    EXPECT_NEAR(colour.green(), 120, 12);
+    EXPECT_NEAR(colour.blue(), 40, 12);
+  }
+  XDoTool({"mousemove", "300", "250", "click", "1", "key", "space"});
+  Pause(300);
+  EXPECT_TRUE(preview.Running()) << "keys and clicks do nothing in a preview";
+}

@@ -41,3 +41,93 @@ TEST_F(ShowTest, TheShowFillsTheScreenAndAKeyOrAReleasedButtonEndsIt) {
   XDoTool({"mouseup", "1"});
   EXPECT_TRUE(EndsWithin1s(show)) << show.Errors().toStdString();
 }
+
+// With exit on mouse move on: the first five moves are ignored, the sixth is the reference point,
+// and only a move of more than two pixels on both axes from it ends the show.
+TEST_F(ShowTest, MouseMovesEndTheShowOnlyWhenAskedAndPastTheThresholdOnBothAxes) {
+  XDoTool({"mousemove", "600", "500"});
+  {
+    ShowProcess show(Folders);
+    StartShow(show);
+    for (int x = 700; x <= 1000; x += 100) XDoTool({"mousemove", QString::number(x), "600"});
+    Pause(300);
+    EXPECT_TRUE(show.Running()) << "no move ends the show while exit on mouse move is off";
+  }
+  Folders.SetSaverValue("ExitOnMouseMove", 1);
+  ShowProcess show(Folders);
+  StartShow(show);
+  for (int i = 1; i <= 6; ++i) {
+    XDoTool({"mousemove", QString::number(600 + i), "500"});
+    Pause(60);
+  }
+  XDoTool({"mousemove", "609", "500"});  // three pixels from the reference, on one axis only
+  Pause(300);
+  EXPECT_TRUE(show.Running());
+  XDoTool({"mousemove", "609", "503"});
+  EXPECT_TRUE(EndsWithin1s(show)) << show.Errors().toStdString();
+}
+
+// With the desktop's password flag on, input brings up the prompt, checked through PAM (a service of
+// the test's own that knows one password for the user running it). The show stands still while the
+// prompt is up and goes on after a wrong password; the right one ends it.
+TEST_F(ShowTest, WithThePasswordOnInputAsksForItAndOnlyTheRightOneEndsTheShow) {
+  QTemporaryDir services;
+  const QString user = qEnvironmentVariable("USER", "root");
+  {
+    QFile passdb(services.filePath("passdb"));
+    ASSERT_TRUE(passdb.open(QIODevice::WriteOnly));
+    passdb.write((user + ":open sesame:quorlith3d\n").toUtf8());
+    QFile service(services.filePath("quorlith3d"));
+    ASSERT_TRUE(service.open(QIODevice::WriteOnly));
+    const QString matrix = QString(Q3D_PAM_MODULES "/pam_matrix.so passdb=") + passdb.fileName();
+    service.write(("auth required " + matrix + "\naccount required " + matrix + "\n").toUtf8());
+  }
+  Folders.SetDesktopValue("ScreenSaveUsePassword", 1);
+  ShowProcess show(Folders);
+  for (const QString& variable : QString(Q3D_PAM_ENVIRONMENT).split(',')) {
+    show.Environment().insert(variable.section('=', 0, 0), variable.section('=', 1));
+  }
+  show.Environment().insert("PAM_WRAPPER_SERVICE_DIR", services.path());
+  show.Environment().insert("USER", user);
+  StartShow(show);
+
+  // The top left of the screen, away from the prompt and its blinking cursor.
+  const auto corner = [] { return Screenshot().copy(0, 0, 400, 300); };
+  XDoTool({"key", "space"});
+  Pause(700);
+  const QImage asked = corner();
+  Pause(700);
+  EXPECT_EQ(corner(), asked) << "the show stands still while the prompt is up";
+  XDoTool({"type", "wrong guess"});
+  XDoTool({"key", "Return"});
+  Pause(1500);
+  EXPECT_TRUE(show.Running()) << "a wrong password lets the show go on";
+  EXPECT_NE(corner(), asked) << "and it moves again";
+
+  XDoTool({"key", "space"});
+  Pause(700);
+  XDoTool({"type", "open sesame"});
+  XDoTool({"key", "Return"});
+  EXPECT_TRUE(EndsWithin1s(show)) << show.Errors().toStdString();
+}
+
+// The saver's password is the login password: there is nothing to change, and the program says so.
+TEST_F(ShowTest, ChangingThePasswordEndsAtOnceWithOneLine) {
+  ShowProcess change(Folders);
+  change.Start({"/a"});
+  ASSERT_TRUE(change.WaitEnded(3000));
+  EXPECT_EQ(change.ExitCode(), 0);
+}
+
+// Standalone, a world that cannot be loaded is a message box; the program ends with status 1 once
+// the user has read it.
+TEST_F(ShowTest, AMissingWorldIsAMessageAndAFailingStatus) {
+  QFile::remove(Folders.WorldFile());
+  ShowProcess show(Folders);
+  show.Start({"/s"});
+  Pause(2000);
+  EXPECT_TRUE(show.Errors().contains("Cannot open file")) << show.Errors().toStdString();
+  XDoTool({"key", "Return"});
+  ASSERT_TRUE(show.WaitEnded(2000));
+  EXPECT_EQ(show.ExitCode(), 1);
+}
