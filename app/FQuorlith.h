@@ -10,6 +10,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateTime>
 #include <QLabel>
 #include <QRadioButton>
 #include <QWidget>
@@ -51,6 +52,8 @@ class TFormSaver : public QWidget {
   void StepFrame();
   void DrawOverlay(TWindow3D* window, TDDCanvas* canvas);
   void DestroyWorld();
+  // The overlay's bottom line: the long date and, three spaces on, the time, in the user's locale.
+  static QString BottomText(bool date, bool time, const QDateTime& now);
 
   // The status the program ends with: 0, or 1 after a failure the user was told of.
   int ExitCode() const { return FExitCode; }
@@ -59,6 +62,7 @@ class TFormSaver : public QWidget {
   TWindow3D* Window3D() const { return FWindow3D; }
   int FrameState() const { return FFrameState; }
   const TDayAnimation* DayAnimation() const { return FDayAnimation.get(); }
+  TLight3D* AmbientLight() const { return FAmbientLight; }
   TWorld3D* World() const { return FWorld.get(); }
 
   TScreenSaver ScreenSaver1;

@@ -28,6 +28,11 @@ void LoadBool(os::Registry& registry, const char* name, QAbstractButton* control
   if (registry.ValueExists(name)) control->setChecked(registry.ReadBool(name));
 }
 
+// A pair of radio buttons kept as one value: true selects `on`, false `off`.
+void LoadChoice(os::Registry& registry, const char* name, QRadioButton* on, QRadioButton* off) {
+  if (registry.ValueExists(name)) (registry.ReadBool(name) ? on : off)->setChecked(true);
+}
+
 void LoadText(os::Registry& registry, const char* name, QComboBox* control) {
   if (!registry.ValueExists(name)) return;
   const int index = control->findText(QString::fromStdString(registry.ReadString(name)));
@@ -58,7 +63,7 @@ void TFormSaver::LoadSettings() {
   RadioButtonAuto->setChecked(true);
 
   os::Registry& registry = ScreenSaver1.Registry();
-  LoadBool(registry, kHardware, RadioButtonHardware);
+  LoadChoice(registry, kHardware, RadioButtonHardware, RadioButtonSoftware);
   LoadBool(registry, k3DFX, CheckBox3DFX);
   LoadBool(registry, kWaitHardware, CheckBoxWaitHardware);
   // The stored folder gets its separator whatever it ends in: a doubled one still resolves.

@@ -328,10 +328,15 @@ void TFormSaver::DrawOverlay(TWindow3D*, TDDCanvas* canvas) {
     canvas->TextOut(10, 0, QString("FPS %1").arg(FWindow3D->FramesPerSecond()));
   }
   if (!CheckBoxDate->isChecked() && !CheckBoxTime->isChecked()) return;
-  const QLocale locale = QLocale::system();
-  QString text = CheckBoxDate->isChecked() ? locale.toString(QDate::currentDate(), QLocale::LongFormat) : QString();
-  if (CheckBoxTime->isChecked()) text += "   " + locale.toString(QTime::currentTime(), QLocale::ShortFormat);
+  const QString text = BottomText(CheckBoxDate->isChecked(), CheckBoxTime->isChecked(), QDateTime::currentDateTime());
   canvas->TextOut((w - (fa * static_cast<int>(text.size())) / 2) / 2, h - metrics.height(), text);
+}
+
+QString TFormSaver::BottomText(bool date, bool time, const QDateTime& now) {
+  const QLocale locale = QLocale::system();
+  QString text = date ? locale.toString(now.date(), QLocale::LongFormat) : QString();
+  if (time) text += "   " + locale.toString(now.time(), QLocale::ShortFormat);
+  return text;
 }
 
 // Reverse order of making: nothing outlives what it refers to.

@@ -21,7 +21,7 @@ void UseDisplay() {
   static char name[] = "e2e_tests";
   static char* argv[] = {name, nullptr};
   static QApplication* application = new QApplication(argc, argv);
-  (void)application;
+  application->setApplicationDisplayName("Quorlith 3D");  // as the program names itself: its settings key
 }
 
 namespace {
