@@ -182,6 +182,9 @@ void TFormSaver::ShowError(const std::string& message) {
     FMessage->setStyleSheet("background: black; color: white; padding: 20px;");
     FMessage->setWordWrap(true);
     FMessage->setAlignment(Qt::AlignCenter);
+    QFont font = FMessage->font();
+    font.setPixelSize(std::max(14, height() / 30));
+    FMessage->setFont(font);
     layout()->addWidget(FMessage);
   }
   if (FWindow3D != nullptr) FWindow3D->hide();

@@ -10,7 +10,7 @@ Q3D_PACKAGES=(
   g++ cmake ninja-build ccache pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   libopenal-dev libpng-dev libpam0g-dev libpam-wrapper
-  qt6-base-dev fonts-dejavu-core xvfb
+  qt6-base-dev fonts-dejavu-core xvfb xdotool libx11-dev libxext-dev libxcb1-dev
   libgl-dev libegl-dev libopengl-dev libgl1-mesa-dri libegl-mesa0
 )
 

@@ -59,6 +59,18 @@ TEST_F(HostTest, TheWorldFillsTheHostWindowFollowsItsSizeIgnoresInputAndEndsOnSi
   Pause(10000 - 800);
   EXPECT_TRUE(show.Running()) << "input never ends a hosted show, nor does it end by itself";
   EXPECT_TRUE(show.Errors().contains("-some-option")) << "an unknown option gets one warning line";
+
+  // Nobody can see an unmapped window: the show sleeps instead of drawing.
+  const long drawing = show.CpuTicks();
+  Pause(1000);
+  const long drawn = show.CpuTicks() - drawing;
+  EXPECT_GT(drawn, 5) << "the show draws while it can be seen";
+  Host.hide();
+  Pause(600);
+  const long hidden = show.CpuTicks();
+  Pause(1000);
+  EXPECT_LT(show.CpuTicks() - hidden, std::max(2L, drawn / 5)) << "drawing took " << drawn << " ticks a second";
+  Host.show();
   ExpectEndsOnSigterm(show);
 }
 

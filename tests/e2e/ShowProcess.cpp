@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QImageWriter>
 #include <QScreen>
 #include <QThread>
@@ -104,6 +105,15 @@ bool ShowProcess::WaitEnded(int ms) {
 QString ShowProcess::Errors() {
   FErrors += QString::fromUtf8(FProcess.readAllStandardError());
   return FErrors;
+}
+
+long ShowProcess::CpuTicks() const {
+  QFile stat(QString("/proc/%1/stat").arg(FProcess.processId()));
+  if (!stat.open(QIODevice::ReadOnly)) return -1;
+  // The fields after the command name, which is in parentheses and may hold spaces.
+  const QString text = QString::fromUtf8(stat.readAll());
+  const QStringList fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+  return fields.value(11).toLong() + fields.value(12).toLong();
 }
 
 void XDoTool(const QStringList& arguments) { ASSERT_EQ(QProcess::execute("xdotool", arguments), 0) << "xdotool"; }

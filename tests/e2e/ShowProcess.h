@@ -50,6 +50,8 @@ class ShowProcess {
   bool Crashed() const { return FProcess.exitStatus() == QProcess::CrashExit; }
   qint64 Pid() const { return FProcess.processId(); }
   QString Errors();
+  // Processor time the program has used so far, in clock ticks (user and system).
+  long CpuTicks() const;
 
  private:
   QProcessEnvironment FEnvironment;
