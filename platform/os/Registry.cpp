@@ -154,7 +154,9 @@ Registry::Registry(RootKey root)
 
 bool Registry::OpenKey(const std::string& path, bool canCreate) {
   const std::string key = KeyPathOf(path);
-  if (!canCreate && Locate(ReadLines(), key, {}).end == std::string::npos) return false;
+  // Read even when the key may be created, so that a file that cannot be read fails here.
+  const bool exists = Locate(ReadLines(), key, {}).end != std::string::npos;
+  if (!exists && !canCreate) return false;
   key_ = key;
   readOnly_ = false;
   return true;
