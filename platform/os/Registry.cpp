@@ -229,7 +229,7 @@ Registry::Value Registry::Require(const std::string& name, bool isString) const 
 
 void Registry::Write(const std::string& name, const std::string& encoded) {
   if (!key_ || readOnly_)
-    throw rtl::Exception(rtl::Format("Cannot write settings value \"%s\": no key is open for writing", name));
+    throw rtl::Exception(rtl::Format("Cannot write settings value \"%s\": the key is not open for writing", name));
   if (!FitsOnLine(name, "=\r\n") || !FitsOnLine(*key_, "\r\n"))
     throw rtl::Exception(
         rtl::Format("Cannot write settings value \"%s\" in [%s]: the name cannot be stored", name, *key_));
