@@ -104,6 +104,7 @@ class TFormSaver : public QWidget {
   void CopyCamera();
   void ApplyDayKey();
   void SelectVideoMode();
+  void ApplyRenderSettings(bool hardware);
 
   std::unique_ptr<TTimer> FTimer;
   std::unique_ptr<TSoundDevice> FSoundDevice;

@@ -104,6 +104,13 @@ void TFormSaver::StartShow() {
 
   FVideoModeText.clear();
   FWindow3D->OnCreateScene = TWindowEvent::Bind<&TFormSaver::LoadScene>(this);
+  ApplyRenderSettings(hardware);
+  SelectVideoMode();
+}
+
+// What the start and the load both set: filtering and dithering only with hardware rendering,
+// flat unlit meshes without it (the software driver's speed setting), and the show's view.
+void TFormSaver::ApplyRenderSettings(bool hardware) {
   FWindow3D->WaitHardware = CheckBoxWaitHardware->isChecked();
   FWindow3D->SetTextureQuality(hardware ? 1 : 0);
   FWindow3D->SetDither(hardware);
@@ -114,7 +121,6 @@ void TFormSaver::StartShow() {
   FWindow3D->Viewport().SetBack(kViewBack);
   FWindow3D->Viewport().SetFront(kViewFront);
   FWindow3D->Viewport().SetField(kViewField);
-  SelectVideoMode();
 }
 
 // A hosted show draws at its window's size: the desktop entry of the mode list.
@@ -149,16 +155,7 @@ void TFormSaver::LoadScene(TWindow3D*) {
   const bool hardware = Engine3D().RenderMode() > rmSoftware;
   LoadWorldFile(FDataPath + kWorldFile);
   SetupWindowOptions();
-  FWindow3D->WaitHardware = CheckBoxWaitHardware->isChecked();
-  FWindow3D->SetTextureQuality(hardware ? 1 : 0);
-  FWindow3D->SetDither(hardware);
-  if (!hardware) {
-    FWorld->Meshes().SetShadeAll(0);
-    FWorld->Meshes().SetLightingAll(false);
-  }
-  FWindow3D->Viewport().SetBack(kViewBack);
-  FWindow3D->Viewport().SetFront(kViewFront);
-  FWindow3D->Viewport().SetField(kViewField);
+  ApplyRenderSettings(hardware);
 
   TMap3D& map = FWorld->Map();
   map.MarkItems(false, false);
