@@ -2,34 +2,13 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDialogButtonBox>
-#include <QFormLayout>
-#include <QGroupBox>
 #include <QMessageBox>
-#include <QScreen>
 #include <QVBoxLayout>
 #include <cstdio>
 
 #include "app/ShowWatch.h"
 #include "platform/dd/qt/DisplayCheck.h"
 
-namespace {
-
-template <class Control, class... Caption>
-Control* AddTo(QLayout* layout, Caption... caption) {
-  auto* control = new Control(caption...);
-  layout->addWidget(control);
-  return control;
-}
-
-QGroupBox* Group(QLayout* into, const char* caption) {
-  auto* group = new QGroupBox(caption);
-  new QVBoxLayout(group);
-  into->addWidget(group);
-  return group;
-}
-
-}  // namespace
 
 TFormSaver::TFormSaver(TInvocation invocation) : ScreenSaver1(this, std::move(invocation)) {
   setWindowTitle(kTitle);
@@ -45,75 +24,6 @@ TFormSaver::TFormSaver(TInvocation invocation) : ScreenSaver1(this, std::move(in
 }
 
 TFormSaver::~TFormSaver() { DestroyWorld(); }
-
-// The controls carry the options in every mode; only the dialog shows them.
-void TFormSaver::CreateControls() {
-  auto* layout = new QVBoxLayout(this);
-  PanelConfigure = new QWidget;
-  layout->addWidget(PanelConfigure);
-  Image1 = new QLabel;
-  Image1->setScaledContents(true);
-  Image1->hide();
-  layout->addWidget(Image1);
-  auto* panel = new QVBoxLayout(PanelConfigure);
-
-  QLayout* render = Group(panel, "Render")->layout();
-  RadioButtonHardware = AddTo<QRadioButton>(render, "Hardware");
-  RadioButtonSoftware = AddTo<QRadioButton>(render, "Software");
-  CheckBox3DFX = AddTo<QCheckBox>(render, "3DFX");
-  CheckBoxWaitHardware = AddTo<QCheckBox>(render, "Wait Hardware");
-
-  QLayout* video = Group(panel, "Video")->layout();
-  video->addWidget(new QLabel("Resolution"));
-  ComboBoxVideoModes = AddTo<QComboBox>(video);
-  ComboBoxVideoModes->addItems({"640X480X16", "800X600X16", "1024X768X16", "1280X1024X16"});
-  const QSize screen = QGuiApplication::primaryScreen()->size();
-  ComboBoxVideoModes->addItem(QString("%1X%2X32").arg(screen.width()).arg(screen.height()));
-  CheckBoxWindow = AddTo<QCheckBox>(video, "Window");
-  CheckBox3Dsound = AddTo<QCheckBox>(video, "3D sound");
-
-  QLayout* time = Group(panel, "Time")->layout();
-  RadioButtonAuto = AddTo<QRadioButton>(time, "Auto");
-  RadioButtonCustom = AddTo<QRadioButton>(time, "Custom");
-  RadioButtonClock = AddTo<QRadioButton>(time, "Clock");
-  LabelTime = AddTo<QLabel>(time, "Time of the day");
-  ComboBoxTime = AddTo<QComboBox>(time);
-  ComboBoxTime->addItems({"morning", "afternoon", "evening", "night"});
-
-  QLayout* options = Group(panel, "Options")->layout();
-  CheckBoxFPS = AddTo<QCheckBox>(options, "FPS");
-  CheckBoxDate = AddTo<QCheckBox>(options, "Date");
-  CheckBoxTime = AddTo<QCheckBox>(options, "Time");
-  CheckBoxMouseMove = AddTo<QCheckBox>(options, "Exit on Mouse Move");
-  CheckBoxPower = AddTo<QCheckBox>(options, "Enable Power Saving");
-  CheckBoxPower->hide();
-
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-  panel->addWidget(buttons);
-  connect(buttons, &QDialogButtonBox::accepted, this, [this] {
-    try {
-      SaveSettings();
-      close();
-    } catch (const std::exception& error) {
-      ShowError(error.what());
-    }
-  });
-  connect(buttons, &QDialogButtonBox::rejected, this, &QWidget::close);
-  for (QAbstractButton* button : {static_cast<QAbstractButton*>(RadioButtonHardware),
-                                  static_cast<QAbstractButton*>(RadioButtonCustom)}) {
-    connect(button, &QAbstractButton::toggled, this, [this] { UpdateEnabling(); });
-  }
-}
-
-// "3DFX" needs hardware rendering; a fixed time of day needs the day-time lighting, which only
-// hardware rendering has.
-void TFormSaver::UpdateEnabling() {
-  const bool hardware = RadioButtonHardware->isChecked();
-  CheckBox3DFX->setEnabled(hardware);
-  const bool custom = hardware && RadioButtonCustom->isChecked();
-  LabelTime->setEnabled(custom);
-  ComboBoxTime->setEnabled(custom);
-}
 
 void TFormSaver::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
@@ -154,7 +64,7 @@ void TFormSaver::FormShow() {
         FailShow(error.what());
       }
       break;
-    default: break;
+    default: PrepareDialog(); break;
   }
 }
 

@@ -5,13 +5,14 @@
 // show: the engine started for the chosen render mode, the world's containers, the render window,
 // the timer, the sound and the day-time cycle, torn down in a fixed order when the show ends.
 //
-// Sections: construction and controls (FQuorlith.cpp); settings (Settings.cpp); the show
-// (WorldShow.cpp).
+// Sections: construction, first show, errors and closing (FQuorlith.cpp); the dialog's controls,
+// hints, buttons and video test (ConfigDialog.cpp); settings (Settings.cpp); the show (WorldShow.cpp).
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateTime>
 #include <QLabel>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QWidget>
 #include <memory>
@@ -31,9 +32,18 @@ class TFormSaver : public QWidget {
   // The data folder's files.
   static constexpr const char* kWorldFile = "Quorlith 3D.q3w";
   static constexpr const char* kPictureFile = "Quorlith 3D.jpg";
+  static constexpr const char* kHelpFile = "Quorlith 3D.html";
 
   explicit TFormSaver(TInvocation invocation);
   ~TFormSaver() override;
+
+  // The dialog.
+  void ButtonsClick(QPushButton* button);
+  void ButtonTestClick();
+  // A full-screen trial frame of the chosen video mode on a fresh engine; never raises.
+  bool TestVideoMode();
+  // The version the caption and the about box show: "7.8".
+  static QString Version();
 
   // Settings.
   void LoadSettings();
@@ -87,14 +97,25 @@ class TFormSaver : public QWidget {
   QCheckBox* CheckBoxFPS;
   QCheckBox* CheckBoxTime;
   QCheckBox* CheckBoxDate;
+  QLabel* LabelResolution;
+  QLabel* PanelPicture;
+  QLabel* LabelHint;
+  QPushButton* ButtonTest;
+  QPushButton* ButtonHelp;
+  QPushButton* ButtonOK;
+  QPushButton* ButtonCancel;
+  QPushButton* ButtonAbout;
 
  protected:
+  bool event(QEvent* event) override;
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
  private:
   void CreateControls();
+  void CreateOptionGroups(class QGridLayout* groups);
   void UpdateEnabling();
+  void PrepareDialog();
   void FormShow();
   void ShowPicture();
   // Standalone: a message box; hosted: the message drawn in the window. Both print it on stderr.

@@ -90,9 +90,15 @@ void TScreenSaver::RunPreview(std::uintptr_t) {
   FOwner->setAttribute(Qt::WA_TransparentForMouseEvents);
 }
 
-void TScreenSaver::RunConfigure(std::uintptr_t) {
+// The dialog stays above the window that asked for it (a desktop's settings panel).
+void TScreenSaver::RunConfigure(std::uintptr_t parent) {
   FMode = smConfigure;
   FOwner->setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
+  if (parent == 0) return;
+  FOwner->winId();
+  QWindow* host = QWindow::fromWinId(static_cast<WId>(parent));
+  static_cast<QObject*>(host)->setParent(qApp);
+  FOwner->windowHandle()->setTransientParent(host);
 }
 
 // The login password is the saver's password: there is none of its own to change.

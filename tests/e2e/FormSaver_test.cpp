@@ -5,7 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QFile>
+#include <QMessageBox>
+#include <QTimer>
+
+#include "app/AboutBox.h"
 
 #include "tests/e2e/ShowProcess.h"
 #include "tests/support/ScopedEnvironment.h"
@@ -143,4 +148,74 @@ TEST_F(FormSaverTest, TheTimeOfDayFollowsTheOptionsOnlyWithHardwareRendering) {
   ASSERT_NE(cycle->DayAnimation(), nullptr);
   EXPECT_EQ(cycle->DayAnimation()->KeyCount(), 11);
   EXPECT_TRUE(cycle->DayAnimation()->Loop());
+}
+
+namespace {
+
+// Runs `inspect` on the modal dialog that `open` brings up, then closes that dialog.
+template <class Open, class Inspect>
+void WithModal(Open open, Inspect inspect) {
+  bool seen = false;
+  QTimer::singleShot(300, [&] {
+    QWidget* modal = QApplication::activeModalWidget();
+    ASSERT_NE(modal, nullptr);
+    inspect(modal);
+    seen = true;
+    static_cast<QDialog*>(modal)->done(0);
+  });
+  open();
+  EXPECT_TRUE(seen);
+}
+
+}  // namespace
+
+TEST_F(FormSaverTest, TheDialogShowsItsVersionFollowsTheMouseWithHintsAndKeepsItsRules) {
+  TFormSaver form(ParseInvocation({"/c"}, nullptr));
+  form.show();
+  e2e::Pause(300);
+  EXPECT_EQ(form.windowTitle(), "Quorlith 3D Screen Saver  v7.8");
+  EXPECT_EQ(form.size(), QSize(464, 359));
+
+  for (QWidget* control : std::initializer_list<QWidget*>{form.CheckBoxWindow, form.ButtonTest, form.CheckBoxFPS}) {
+    const QPoint centre = control->mapToGlobal(control->rect().center());
+    e2e::XDoTool({"mousemove", QString::number(centre.x()), QString::number(centre.y())});
+    e2e::Pause(200);
+    EXPECT_EQ(form.LabelHint->text(), control->statusTip()) << control->statusTip().toStdString();
+  }
+  EXPECT_TRUE(form.LabelHint->text().startsWith("Showing the current frame per second"));
+
+  form.RadioButtonSoftware->click();
+  for (QWidget* off : std::initializer_list<QWidget*>{form.CheckBox3DFX, form.RadioButtonAuto, form.RadioButtonCustom,
+                                                      form.LabelTime, form.ComboBoxTime})
+    EXPECT_FALSE(off->isEnabled());
+  form.RadioButtonHardware->click();
+  EXPECT_TRUE(form.CheckBox3DFX->isEnabled());
+  EXPECT_TRUE(form.RadioButtonCustom->isEnabled());
+  EXPECT_FALSE(form.ComboBoxTime->isEnabled()) << "the list waits for Custom";
+  form.RadioButtonCustom->click();
+  EXPECT_TRUE(form.ComboBoxTime->isEnabled());
+
+  form.ButtonCancel->click();
+  EXPECT_FALSE(QFile::exists(Folders.ConfigFolder() + "/local-machine.ini")) << "Cancel stores nothing";
+}
+
+TEST_F(FormSaverTest, AVideoTestOfAModeTheDriverLacksFailsAndTheDialogStaysUsable) {
+  TFormSaver form(ParseInvocation({"/c"}, nullptr));
+  form.show();
+  e2e::Pause(200);
+  form.ComboBoxVideoModes->addItem("9999X9999X16");
+  form.ComboBoxVideoModes->setCurrentIndex(form.ComboBoxVideoModes->count() - 1);
+  WithModal([&] { form.ButtonTest->click(); }, [](QWidget* box) {
+    EXPECT_TRUE(static_cast<QMessageBox*>(box)->text().contains("9999X9999X16 cannot be shown"));
+  });
+  form.ComboBoxVideoModes->setCurrentIndex(0);
+  EXPECT_TRUE(form.TestVideoMode()) << "640X480X16 is offered";
+  EXPECT_TRUE(form.isVisible());
+  WithModal([&] { form.ButtonAbout->click(); }, [](QWidget* box) {
+    auto* about = dynamic_cast<TAboutBox*>(box);
+    ASSERT_NE(about, nullptr);
+    EXPECT_EQ(about->windowTitle(), "About Quorlith 3D Screen Saver");
+    EXPECT_EQ(about->ProductName->text(), "Quorlith 3D Screen Saver");
+    EXPECT_EQ(about->LabelVersion->text(), "Version 7.8");
+  });
 }
