@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWidget>
+#include <QWindow>
 #include <cstdio>
 #include <string>
 
@@ -16,8 +17,8 @@ namespace {
 
 // Long enough to type a password, short enough that an unanswered prompt does not freeze the show.
 constexpr int kAnswerTimeoutMs = 30000;
-// Time for the prompt's window to be mapped before it takes the grabs.
-constexpr int kGrabDelayMs = 100;
+// How often to look whether the prompt's window is on the screen yet, to take the grabs.
+constexpr int kGrabPollMs = 10;
 
 // Hands the keyboard and the pointer to the prompt once it is on the screen (the X server grabs
 // only for windows that can be seen), and back to the show when it goes.
@@ -27,12 +28,16 @@ class GrabHandover {
     if (FHolder == nullptr) return;
     FHolder->releaseKeyboard();
     FHolder->releaseMouse();
-    QTimer::singleShot(kGrabDelayMs, &prompt, [&prompt, &edit] {
+    FPoll.setInterval(kGrabPollMs);
+    QObject::connect(&FPoll, &QTimer::timeout, &prompt, [this, &prompt, &edit] {
+      if (prompt.windowHandle() == nullptr || !prompt.windowHandle()->isExposed()) return;
+      FPoll.stop();
       prompt.activateWindow();
       edit.setFocus();
       edit.grabKeyboard();
       prompt.grabMouse();
     });
+    FPoll.start();
   }
   ~GrabHandover() {
     if (FHolder == nullptr) return;
@@ -42,6 +47,7 @@ class GrabHandover {
 
  private:
   QWidget* FHolder;
+  QTimer FPoll;
 };
 
 // The typed text, wiped from the edit's memory as far as Qt lets us.

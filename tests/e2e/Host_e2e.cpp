@@ -31,7 +31,7 @@ class HostTest : public testing::Test {
     clock.start();
     ::kill(static_cast<pid_t>(show.Pid()), SIGTERM);
     EXPECT_TRUE(show.WaitEnded(1000));
-    EXPECT_LT(clock.elapsed(), 200);
+    EXPECT_LT(clock.elapsed(), 200 * kSlowdown);
     EXPECT_FALSE(show.Crashed());
     EXPECT_EQ(show.ExitCode(), 0) << show.Errors().toStdString();
   }

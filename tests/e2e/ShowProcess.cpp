@@ -118,6 +118,14 @@ long ShowProcess::CpuTicks() const {
 
 void XDoTool(const QStringList& arguments) { ASSERT_EQ(QProcess::execute("xdotool", arguments), 0) << "xdotool"; }
 
+bool WaitForWindow(const QString& title) {
+  QProcess search;
+  search.start("xdotool", {"search", "--sync", "--onlyvisible", "--name", "^" + title + "$"});
+  const bool found = search.waitForFinished(5000) && search.exitCode() == 0;
+  if (!found) search.kill();
+  return found;
+}
+
 QImage Screenshot(unsigned long window) {
   return QGuiApplication::primaryScreen()->grabWindow(window).toImage().convertToFormat(QImage::Format_RGB32);
 }

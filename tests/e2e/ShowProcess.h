@@ -61,6 +61,14 @@ class ShowProcess {
 
 // Runs xdotool with these arguments and waits for it.
 void XDoTool(const QStringList& arguments);
+// Waits up to 5 s for a window of that exact title to be shown.
+bool WaitForWindow(const QString& title);
+// How much longer the sanitized build takes for the same work.
+#ifdef Q3D_SANITIZED
+constexpr int kSlowdown = 5;
+#else
+constexpr int kSlowdown = 1;
+#endif
 // The whole screen, or one window of the display.
 QImage Screenshot(unsigned long window = 0);
 // How many different colours a picture has (counted up to `enough`).

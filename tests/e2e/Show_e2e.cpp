@@ -19,7 +19,7 @@ class ShowTest : public testing::Test {
     ASSERT_GE(ColourCount(picture), 32) << "the world is on the screen within 5 s";
   }
   // Whether input ends the show within a second, with status 0.
-  static bool EndsWithin1s(ShowProcess& show) { return show.WaitEnded(1000) && show.ExitCode() == 0; }
+  static bool EndsWithin1s(ShowProcess& show) { return show.WaitEnded(1000 * kSlowdown) && show.ExitCode() == 0; }
 
   ShowFolders Folders;
 };
@@ -94,18 +94,22 @@ TEST_F(ShowTest, WithThePasswordOnInputAsksForItAndOnlyTheRightOneEndsTheShow) {
   // The top left of the screen, away from the prompt and its blinking cursor.
   const auto corner = [] { return Screenshot().copy(0, 0, 400, 300); };
   XDoTool({"key", "space"});
-  Pause(700);
+  ASSERT_TRUE(WaitForWindow("Quorlith 3D")) << "the prompt";
+  Pause(300);
   const QImage asked = corner();
   Pause(700);
   EXPECT_EQ(corner(), asked) << "the show stands still while the prompt is up";
   XDoTool({"type", "wrong guess"});
   XDoTool({"key", "Return"});
-  Pause(1500);
+  QElapsedTimer clock;
+  clock.start();
+  while (corner() == asked && clock.elapsed() < 3000 * kSlowdown) Pause(100);
   EXPECT_TRUE(show.Running()) << "a wrong password lets the show go on";
   EXPECT_NE(corner(), asked) << "and it moves again";
 
   XDoTool({"key", "space"});
-  Pause(700);
+  ASSERT_TRUE(WaitForWindow("Quorlith 3D"));
+  Pause(300);
   XDoTool({"type", "open sesame"});
   XDoTool({"key", "Return"});
   EXPECT_TRUE(EndsWithin1s(show)) << show.Errors().toStdString();
