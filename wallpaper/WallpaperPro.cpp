@@ -1,5 +1,6 @@
 #include "wallpaper/WallpaperPro.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QGuiApplication>
 #include <QImage>
@@ -59,25 +60,36 @@ QImage LoadPicture(const std::string& fileName) {
   return picture;
 }
 
+[[noreturn]] void FailToWrite(const std::string& target, const QString& why) {
+  throw rtl::Exception(rtl::Format("Cannot write file %s: %s", target, why.toStdString()));
+}
+
 // Writes `target` as a partial file renamed over it once complete, so a failure never leaves half a
 // bitmap where the desktop looks for one.
-template <class Write>
-void WriteWhole(const std::string& target, Write write) {
+void WriteWhole(const std::string& target, const QByteArray& bytes) {
   QSaveFile file(LocalName(target));
   if (!file.open(QIODevice::WriteOnly)) throw rtl::EFCreateError(target);
-  if (!write(file) || !file.commit())
-    throw rtl::Exception(rtl::Format("Cannot write file %s: %s", target, file.errorString().toStdString()));
+  // A short write is retried: the one after it fails with the reason (a full disk, say).
+  for (qint64 done = 0; done < bytes.size();) {
+    const qint64 count = file.write(bytes.constData() + done, bytes.size() - done);
+    if (count <= 0) FailToWrite(target, file.errorString());
+    done += count;
+  }
+  if (!file.commit()) FailToWrite(target, file.errorString());
 }
 
 void SaveBitmap(const QImage& picture, const std::string& target) {
-  WriteWhole(target, [&picture](QIODevice& file) { return picture.save(&file, "BMP"); });
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  if (!picture.save(&buffer, "BMP")) FailToWrite(target, "the picture cannot be made a bitmap");
+  WriteWhole(target, bytes);
 }
 
 void CopyBitmap(const std::string& source, const std::string& target) {
   QFile input(LocalName(source));
   if (!input.open(QIODevice::ReadOnly)) throw rtl::EFOpenError(source);
-  const QByteArray bytes = input.readAll();
-  WriteWhole(target, [&bytes](QIODevice& file) { return file.write(bytes) == bytes.size(); });
+  WriteWhole(target, input.readAll());
 }
 
 // Stretched over the primary screen's pixels.

@@ -1,6 +1,7 @@
 #include "wallpaper/WallpaperPro.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <QDir>
 #include <QFile>
@@ -10,6 +11,7 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -112,6 +114,26 @@ std::string Gsettings(const char* key) {
   process.waitForFinished();
   return QString::fromUtf8(process.readAllStandardOutput()).trimmed().toStdString();
 }
+
+// Files may grow to `bytes` at most while it lives, as on a full disk; writes past that fail.
+class ScopedFileSizeLimit {
+ public:
+  explicit ScopedFileSizeLimit(rlim_t bytes) : FSignal(std::signal(SIGXFSZ, SIG_IGN)) {
+    getrlimit(RLIMIT_FSIZE, &FOld);
+    const rlimit limit{bytes, FOld.rlim_max};
+    setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~ScopedFileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &FOld);
+    std::signal(SIGXFSZ, FSignal);
+  }
+  ScopedFileSizeLimit(const ScopedFileSizeLimit&) = delete;
+  ScopedFileSizeLimit& operator=(const ScopedFileSizeLimit&) = delete;
+
+ private:
+  rlimit FOld{};
+  void (*FSignal)(int);
+};
 
 // A settings store, a data folder and a desktop configuration of the test's own, and no desktop
 // environment unless a test names one. The root window gets the server's own background back.
@@ -233,6 +255,16 @@ TEST_F(WallpaperTest, BadPicturesRaiseAndLeaveTheInstalledBitmapAsItWas) {
   damaged.close();
   EXPECT_EQ(MessageOf([&] { wallpaper.PrepareFile(jpeg, jpeg, true); }),
             "Cannot read the picture " + jpeg + ": Not a JPEG file: starts with 0x6e 0x6f");
+  EXPECT_EQ(DataFiles(), QStringList{"picture.bmp"});
+  EXPECT_EQ(Bytes(DataFolder() + "picture.bmp"), installed);
+
+  // The disk fills while the screen-sized bitmap is written.
+  const std::string good = WritePicture(Quarters({64, 48}), "picture.jpg", "JPG");
+  {
+    ScopedFileSizeLimit full(std::size_t(installed.size()) * 2);
+    EXPECT_EQ(MessageOf([&] { wallpaper.PrepareFile(good, good, true); }),
+              "Cannot write file " + DataFolder() + "picture.bmp: File too large");
+  }
   EXPECT_EQ(DataFiles(), QStringList{"picture.bmp"});
   EXPECT_EQ(Bytes(DataFolder() + "picture.bmp"), installed);
   ExpectRaises([&] { wallpaper.PrepareFile(Path("missing.bmp"), jpeg, false); },
