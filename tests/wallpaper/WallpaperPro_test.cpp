@@ -115,6 +115,16 @@ std::string Gsettings(const char* key) {
   return QString::fromUtf8(process.readAllStandardOutput()).trimmed().toStdString();
 }
 
+// A compiled settings schema in `folder`, for a desktop other than the one installed.
+void WriteSchema(const std::string& folder, const std::string& schema) {
+  ASSERT_TRUE(QDir().mkpath(QString::fromStdString(folder)));
+  QFile file(QString::fromStdString(folder + "/test.gschema.xml"));
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(("<schemalist>" + schema + "</schemalist>").c_str());
+  file.close();
+  ASSERT_EQ(QProcess::execute("glib-compile-schemas", {QString::fromStdString(folder)}), 0);
+}
+
 // Files may grow to `bytes` at most while it lives, as on a full disk; writes past that fail.
 class ScopedFileSizeLimit {
  public:
@@ -227,16 +237,30 @@ TEST_F(WallpaperTest, DesktopEnvironmentGetsTheWallpaperInItsOwnSettingAndTheSto
   EXPECT_FALSE(RootProperty("_XROOTPMAP_ID"));
 
   // MATE's schema is not installed here: its tool refuses, and nothing changes anywhere.
-  ScopedEnvironment mate("XDG_CURRENT_DESKTOP", "MATE");
   TWallpaperPro tiled;
   tiled.FileName = Path("other.bmp");
   tiled.DrawStyle = dsTiled;
-  EXPECT_EQ(MessageOf([&] { tiled.Apply(); }).rfind("Cannot set the desktop wallpaper: gsettings: No such schema", 0),
-            0u)
-      << MessageOf([&] { tiled.Apply(); });
+  {
+    ScopedEnvironment mate("XDG_CURRENT_DESKTOP", "MATE");
+    const std::string message = MessageOf([&] { tiled.Apply(); });
+    EXPECT_EQ(message.rfind("Cannot set the desktop wallpaper: gsettings: No such schema", 0), 0u) << message;
+  }
   EXPECT_EQ(Gsettings("picture-uri"), uri);
   EXPECT_EQ(Gsettings("picture-options"), "'centered'");
   EXPECT_FALSE(QFile::exists(os::Registry(os::RootKey::CurrentUser).FileName()));
+
+  // A GNOME without the tiled style (and without the dark picture): the picture is written first and
+  // put back when the style is refused.
+  WriteSchema(Path("schemas"),
+              "<enum id='test.Options'><value nick='centered' value='1'/></enum>"
+              "<schema id='org.gnome.desktop.background' path='/org/gnome/desktop/background/'>"
+              "<key name='picture-uri' type='s'><default>''</default></key>"
+              "<key name='picture-options' enum='test.Options'><default>'centered'</default></key></schema>");
+  ScopedEnvironment schemas("GSETTINGS_SCHEMA_DIR", Path("schemas").c_str());
+  EXPECT_EQ(MessageOf([&] { tiled.Apply(); }),
+            "Cannot set the desktop wallpaper: gsettings: The provided value is outside of the valid range");
+  EXPECT_EQ(Gsettings("picture-uri"), uri);
+  EXPECT_EQ(Gsettings("picture-options"), "'centered'");
 }
 
 TEST_F(WallpaperTest, BadPicturesRaiseAndLeaveTheInstalledBitmapAsItWas) {
