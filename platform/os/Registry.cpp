@@ -140,13 +140,17 @@ std::filesystem::path ConfigDirectory() {
   // A relative XDG_CONFIG_HOME is invalid by the XDG rules and ignored.
   if (const char* config = std::getenv("XDG_CONFIG_HOME"); config != nullptr && *config == '/')
     return std::filesystem::path(config) / "quorlith3d";
+  return HomeDirectory() / ".config" / "quorlith3d";
+}
+
+std::filesystem::path HomeDirectory() {
   const char* home = std::getenv("HOME");
   if (home == nullptr || *home == '\0') {
     const passwd* entry = getpwuid(getuid());
-    if (entry == nullptr) throw rtl::Exception("No folder for the settings: HOME is not set");
+    if (entry == nullptr) throw rtl::Exception("No home folder: HOME is not set");
     home = entry->pw_dir;
   }
-  return std::filesystem::path(home) / ".config" / "quorlith3d";
+  return home;
 }
 
 Registry::Registry(RootKey root)
