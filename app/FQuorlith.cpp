@@ -8,6 +8,7 @@
 
 #include "app/ShowWatch.h"
 #include "platform/dd/qt/DisplayCheck.h"
+#include "wallpaper/WallpaperPro.h"
 
 
 TFormSaver::TFormSaver(TInvocation invocation) : ScreenSaver1(this, std::move(invocation)) {
@@ -25,6 +26,11 @@ TFormSaver::TFormSaver(TInvocation invocation) : ScreenSaver1(this, std::move(in
 
 TFormSaver::~TFormSaver() { DestroyWorld(); }
 
+// Queued, so that it also ends a program whose first show ends it before the event loop runs.
+void TFormSaver::EndProgram(int status) {
+  QMetaObject::invokeMethod(qApp, [status] { QApplication::exit(status); }, Qt::QueuedConnection);
+}
+
 void TFormSaver::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   if (FShown) return;
@@ -39,6 +45,10 @@ void TFormSaver::FormShow() {
              "Check that the program runs on an X display (DISPLAY is set) and that it can be reached.");
     return;
   }
+  if (ScreenSaver1.Invocation().Wallpaper) {
+    InstallWallpaper();
+    return;
+  }
   try {
     LoadSettings();
   } catch (const std::exception& error) {
@@ -49,7 +59,7 @@ void TFormSaver::FormShow() {
     std::fprintf(stderr, "quorlith3d: there is no window 0x%lx to draw into\n", static_cast<unsigned long>(FHostWindow));
     FFailed = true;
     FExitCode = 1;
-    QApplication::exit(FExitCode);
+    EndProgram(FExitCode);
     return;
   }
   switch (ScreenSaver1.Mode()) {
@@ -66,6 +76,19 @@ void TFormSaver::FormShow() {
       break;
     default: PrepareDialog(); break;
   }
+}
+
+// The wallpaper switch: the product picture, centred, becomes the desktop's wallpaper; nothing else.
+void TFormSaver::InstallWallpaper() {
+  hide();
+  try {
+    InstallProductWallpaper(StoredDataPath(ScreenSaver1.Registry()) + kPictureFile);
+  } catch (const std::exception& error) {
+    FailShow(error.what());
+    return;
+  }
+  close();
+  EndProgram(0);
 }
 
 void TFormSaver::ShowPicture() {
@@ -119,15 +142,15 @@ void TFormSaver::FailShow(const std::string& message) {
   if (!ScreenSaver1.Invocation().Host) hide();
   ScreenSaver1.ShowCursor(true);
   ShowError(message);
-  if (!ScreenSaver1.Invocation().Host) QApplication::exit(FExitCode);
+  if (!ScreenSaver1.Invocation().Host) EndProgram(FExitCode);
 }
 
-// Closing always succeeds. A running show gives the display back and frees the world first.
+// Closing always succeeds. A running show gives the display back and frees the world first. The
+// program ends with its last window.
 void TFormSaver::closeEvent(QCloseEvent* event) {
   if (ScreenSaver1.Mode() == smSaver && !FFailed && FWindow3D != nullptr) FWindow3D->RestoreDisplay();
   FWatch.reset();
   DestroyWorld();
   ScreenSaver1.SetScreenSaverRunning(false);
   event->accept();
-  QApplication::quit();
 }

@@ -48,6 +48,8 @@ class TFormSaver : public QWidget {
   // Settings.
   void LoadSettings();
   void SaveSettings();
+  // The data folder: the stored one, else where the program's data lives.
+  static std::string StoredDataPath(os::Registry& registry);
 
   // The show.
   void StartShow();
@@ -118,9 +120,11 @@ class TFormSaver : public QWidget {
   void PrepareDialog();
   void FormShow();
   void ShowPicture();
+  void InstallWallpaper();
   // Standalone: a message box; hosted: the message drawn in the window. Both print it on stderr.
   void ShowError(const std::string& message);
   void FailShow(const std::string& message);
+  static void EndProgram(int status);
   bool ShowVisible();
   void CopyCamera();
   void ApplyDayKey();

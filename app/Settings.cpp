@@ -66,10 +66,7 @@ void TFormSaver::LoadSettings() {
   LoadChoice(registry, kHardware, RadioButtonHardware, RadioButtonSoftware);
   LoadBool(registry, k3DFX, CheckBox3DFX);
   LoadBool(registry, kWaitHardware, CheckBoxWaitHardware);
-  // The stored folder gets its separator whatever it ends in: a doubled one still resolves.
-  FDataPath = registry.ValueExists(kDataPath)
-                  ? registry.ReadString(kDataPath) + "/"
-                  : DefaultDataFolder(QCoreApplication::applicationDirPath().toStdString());
+  FDataPath = StoredDataPath(registry);
   LoadBool(registry, kMouseMove, CheckBoxMouseMove);
   LoadBool(registry, kPower, CheckBoxPower);
   LoadText(registry, kResolution, ComboBoxVideoModes);
@@ -85,6 +82,12 @@ void TFormSaver::LoadSettings() {
   ScreenSaver1.SuspendEnabled = CheckBoxPower->isChecked();
   RadioButtonSoftware->setChecked(!RadioButtonHardware->isChecked());
   UpdateEnabling();
+}
+
+// The stored folder gets its separator whatever it ends in: a doubled one still resolves.
+std::string TFormSaver::StoredDataPath(os::Registry& registry) {
+  return registry.ValueExists(kDataPath) ? registry.ReadString(kDataPath) + "/"
+                                         : DefaultDataFolder(QCoreApplication::applicationDirPath().toStdString());
 }
 
 void TFormSaver::SaveSettings() {

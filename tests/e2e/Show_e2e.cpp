@@ -3,8 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
+#include <QFile>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTemporaryDir>
 
 #include "tests/e2e/ShowProcess.h"
+#include "wallpaper/WallpaperPro.h"
 
 using namespace e2e;
 
@@ -134,4 +139,22 @@ TEST_F(ShowTest, AMissingWorldIsAMessageAndAFailingStatus) {
   XDoTool({"key", "Return"});
   ASSERT_TRUE(show.WaitEnded(2000));
   EXPECT_EQ(show.ExitCode(), 1);
+}
+
+// The wallpaper switch installs the product picture and ends; nothing of the show starts.
+TEST_F(ShowTest, TheWallpaperSwitchInstallsThePictureAndEnds) {
+  QTemporaryDir data;
+  ShowProcess wallpaper(Folders);
+  wallpaper.Environment().insert("XDG_DATA_HOME", data.path());
+  wallpaper.Environment().remove("XDG_CURRENT_DESKTOP");
+  wallpaper.Start({"-W"});
+  ASSERT_TRUE(wallpaper.WaitEnded(5000 * kSlowdown));
+  EXPECT_EQ(wallpaper.ExitCode(), 0) << wallpaper.Errors().toStdString();
+  const QString bitmap = data.filePath("quorlith3d/Quorlith 3D.bmp");
+  EXPECT_EQ(QImage(bitmap).size(), QGuiApplication::primaryScreen()->size());
+  QFile store(Folders.ConfigFolder() + "/current-user.ini");
+  ASSERT_TRUE(store.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(store.readAll().contains(("WallPaper=\"" + bitmap + "\"").toUtf8()));
+  TWallpaperPro none;  // the root window as it was, for the tests that follow
+  none.Apply();
 }
