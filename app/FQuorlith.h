@@ -48,6 +48,7 @@ class TFormSaver : public QWidget {
   // Settings.
   void LoadSettings();
   void SaveSettings();
+  void ApplyRunOptions(const TRunOptions& options);
   // The data folder: the stored one, else where the program's data lives.
   static std::string StoredDataPath(os::Registry& registry);
 

@@ -78,10 +78,32 @@ void TFormSaver::LoadSettings() {
   LoadBool(registry, kDate, CheckBoxDate);
   LoadBool(registry, kTime, CheckBoxTime);
 
+  if (ScreenSaver1.Mode() == smSaver) ApplyRunOptions(ScreenSaver1.Invocation().Options);
   ScreenSaver1.MouseMoveExit = CheckBoxMouseMove->isChecked();
   ScreenSaver1.SuspendEnabled = CheckBoxPower->isChecked();
   RadioButtonSoftware->setChecked(!RadioButtonHardware->isChecked());
   UpdateEnabling();
+}
+
+// The options of this run win over the stored ones, for this run only.
+void TFormSaver::ApplyRunOptions(const TRunOptions& options) {
+  if (options.Software) (*options.Software ? RadioButtonSoftware : RadioButtonHardware)->setChecked(true);
+  if (options.Resolution) {
+    const QString resolution = QString::fromStdString(*options.Resolution);
+    if (ComboBoxVideoModes->findText(resolution) < 0) ComboBoxVideoModes->addItem(resolution);
+    ComboBoxVideoModes->setCurrentText(resolution);
+  }
+  if (options.DayTime) {
+    const QString time = QString::fromStdString(*options.DayTime);
+    const int item = ComboBoxTime->findText(time);
+    (item >= 0 ? RadioButtonCustom : time == "clock" ? RadioButtonClock : RadioButtonAuto)->setChecked(true);
+    if (item >= 0) ComboBoxTime->setCurrentIndex(item);
+  }
+  const std::pair<const std::optional<bool>&, QCheckBox*> flags[] = {
+      {options.Window, CheckBoxWindow}, {options.Sound, CheckBox3Dsound}, {options.Fps, CheckBoxFPS},
+      {options.Date, CheckBoxDate},     {options.Time, CheckBoxTime},     {options.MouseMoveExit, CheckBoxMouseMove}};
+  for (const auto& [value, box] : flags)
+    if (value) box->setChecked(*value);
 }
 
 // The stored folder gets its separator whatever it ends in: a doubled one still resolves.

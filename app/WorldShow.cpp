@@ -321,7 +321,7 @@ void TFormSaver::DrawOverlay(TWindow3D*, TDDCanvas* canvas) {
     return;
   }
   painter.setPen(Qt::yellow);
-  if (CheckBoxFPS->isChecked() || ScreenSaver1.Invocation().ShowFps) {
+  if (CheckBoxFPS->isChecked()) {
     canvas->TextOut(10, 0, QString("FPS %1").arg(FWindow3D->FramesPerSecond()));
   }
   if (!CheckBoxDate->isChecked() && !CheckBoxTime->isChecked()) return;

@@ -42,8 +42,20 @@ TEST(InvocationTest, HostOptionsAndTheHostsVariableMakeAHostedShow) {
   EXPECT_EQ(Parse({"-window-id", "0X1F", "-root"}).HostWindow, 31u);
   EXPECT_EQ(Parse({}, "99").HostWindow, 99u) << "desktops that pass only the variable";
   EXPECT_FALSE(Parse({"/s"}, "99").Host) << "a classic switch keeps its meaning";
-  const TInvocation options = Parse({"-root", "-fps", "-delay", "--nice"});
-  EXPECT_TRUE(options.ShowFps);
-  EXPECT_EQ(options.Ignored, (std::vector<std::string>{"-delay", "--nice"}));
+  const TInvocation options = Parse({"-root", "-fps", "-delay", "--nice", "--render", "software", "--resolution",
+                                     "800x600x16", "--daytime", "night", "--window", "--daytime", "noon"});
+  EXPECT_EQ(options.Options.Fps, true);
+  EXPECT_EQ(options.Options.Window, true);
+  EXPECT_FALSE(options.Options.Sound.has_value()) << "an option not given leaves the stored setting";
+  EXPECT_EQ(options.Options.Software, true);
+  EXPECT_EQ(options.Options.Resolution, "800X600X16");
+  EXPECT_EQ(options.Options.DayTime, "night") << "a value the option does not take changes nothing";
+  EXPECT_EQ(options.Ignored, (std::vector<std::string>{"--daytime noon", "-delay", "--nice"}));
+  const TInvocation standalone = Parse({"/s", "--exit-on-mouse-move", "--render", "hardware"});
+  EXPECT_EQ(standalone.Mode, smSaver) << "run options go with the classic switches too";
+  EXPECT_EQ(standalone.Options.MouseMoveExit, true);
+  EXPECT_EQ(standalone.Options.Software, false);
+  EXPECT_TRUE(Parse({"/s", "--help"}).Help);
+  EXPECT_TRUE(Parse({"--version"}).Version);
   testing_support::ExpectRaises([] { Parse({"-window-id", "0xZZ"}); }, "'0xZZ' is not a valid integer value");
 }
