@@ -86,9 +86,9 @@ ShowProcess::~ShowProcess() {
   FProcess.waitForFinished(2000);
 }
 
-void ShowProcess::Start(const QStringList& arguments) {
+void ShowProcess::Start(const QStringList& arguments, const QString& program) {
   FProcess.setProcessEnvironment(FEnvironment);
-  FProcess.start(Q3D_PROGRAM, arguments);
+  FProcess.start(program, arguments);
   ASSERT_TRUE(FProcess.waitForStarted(5000));
 }
 

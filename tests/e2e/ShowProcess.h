@@ -42,7 +42,7 @@ class ShowProcess {
   ~ShowProcess();
 
   QProcessEnvironment& Environment() { return FEnvironment; }
-  void Start(const QStringList& arguments);
+  void Start(const QStringList& arguments, const QString& program = Q3D_PROGRAM);
   // Waits for the program to end; false when it still runs after `ms`.
   bool WaitEnded(int ms);
   bool Running() const { return FProcess.state() != QProcess::NotRunning; }

@@ -89,7 +89,7 @@ TEST_F(ShowTest, WithThePasswordOnInputAsksForItAndOnlyTheRightOneEndsTheShow) {
   }
   Folders.SetDesktopValue("ScreenSaveUsePassword", 1);
   ShowProcess show(Folders);
-  for (const QString& variable : QString(Q3D_PAM_ENVIRONMENT).split(',')) {
+  for (const QString& variable : QString(Q3D_PAM_ENVIRONMENT).split(',', Qt::SkipEmptyParts)) {
     show.Environment().insert(variable.section('=', 0, 0), variable.section('=', 1));
   }
   show.Environment().insert("PAM_WRAPPER_SERVICE_DIR", services.path());
