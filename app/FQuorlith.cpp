@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QMessageBox>
+#include <QScreen>
 #include <QVBoxLayout>
 #include <cstdio>
 
@@ -68,13 +69,30 @@ void TFormSaver::FormShow() {
       PanelConfigure->hide();
       try {
         StartShow();
-        if (!ScreenSaver1.Invocation().Host) ScreenSaver1.SetScreenSaverRunning(true);
+        if (!ScreenSaver1.Invocation().Host) {
+          CoverOtherScreens();
+          ScreenSaver1.SetScreenSaverRunning(true);
+        }
         FWatch = std::make_unique<TShowWatch>(this, ScreenSaver1.Invocation().Host ? FHostWindow : 0);
       } catch (const std::exception& error) {
         FailShow(error.what());
       }
       break;
     default: PrepareDialog(); break;
+  }
+}
+
+// The world shows on the primary monitor; the others go black, and input on them counts too.
+void TFormSaver::CoverOtherScreens() {
+  for (QScreen* screen : QGuiApplication::screens()) {
+    if (screen == QGuiApplication::primaryScreen()) continue;
+    auto cover = std::make_unique<QWidget>(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    cover->setStyleSheet("background: black;");
+    cover->setAttribute(Qt::WA_QuitOnClose, false);
+    cover->setScreen(screen);
+    cover->setGeometry(screen->geometry());
+    cover->show();
+    FCovers.push_back(std::move(cover));
   }
 }
 
@@ -150,6 +168,7 @@ void TFormSaver::FailShow(const std::string& message) {
 void TFormSaver::closeEvent(QCloseEvent* event) {
   if (ScreenSaver1.Mode() == smSaver && !FFailed && FWindow3D != nullptr) FWindow3D->RestoreDisplay();
   FWatch.reset();
+  FCovers.clear();
   DestroyWorld();
   ScreenSaver1.SetScreenSaverRunning(false);
   event->accept();

@@ -20,6 +20,7 @@
 
 #include "anim/DayAnimation.h"
 #include "app/ScreenSaver.h"
+#include "app/SoundLock.h"
 #include "app/Timeserv.h"
 #include "render/View3D.h"
 #include "scene/Light3D.h"
@@ -122,6 +123,7 @@ class TFormSaver : public QWidget {
   void FormShow();
   void ShowPicture();
   void InstallWallpaper();
+  void CoverOtherScreens();
   // Standalone: a message box; hosted: the message drawn in the window. Both print it on stderr.
   void ShowError(const std::string& message);
   void FailShow(const std::string& message);
@@ -134,6 +136,7 @@ class TFormSaver : public QWidget {
 
   std::unique_ptr<TTimer> FTimer;
   std::unique_ptr<TSoundDevice> FSoundDevice;
+  std::unique_ptr<TSoundLock> FSoundLock;  // held by the one hosted show that plays sound
   std::unique_ptr<TWorld3D> FWorld;  // the collections and the map, bound as the show binds them
   TWindow3D* FWindow3D = nullptr;    // a child widget of the form, freed by DestroyWorld
   TFrame3D* FCameraFrame = nullptr;
@@ -148,6 +151,7 @@ class TFormSaver : public QWidget {
   std::unique_ptr<TDayAnimation> FDayAnimation;
   std::uintptr_t FHostWindow = 0;        // the window the form was put into: the host's or the preview's
   bool FEmbedded = false;
+  std::vector<std::unique_ptr<QWidget>> FCovers;  // black windows over the other monitors
   QLabel* FMessage = nullptr;             // a hosted show's error, drawn where the world would be
   std::unique_ptr<class TShowWatch> FWatch;  // whether anybody can see the show
 };

@@ -85,7 +85,9 @@ void TFormSaver::StartShow() {
   CreateWorld();
 
   TSoundDevice& sound = *FSoundDevice;
-  sound.SetEnabled(CheckBox3Dsound->isChecked());
+  // Hosts start one show per monitor: only the one holding the lock plays.
+  if (ScreenSaver1.Invocation().Host && CheckBox3Dsound->isChecked()) FSoundLock = std::make_unique<TSoundLock>();
+  sound.SetEnabled(CheckBox3Dsound->isChecked() && (FSoundLock == nullptr || FSoundLock->Held()));
   sound.SetUse3D(true);
   sound.SetStereo(true);
   sound.SetBitsPerSample(16);
@@ -348,4 +350,5 @@ void TFormSaver::DestroyWorld() {
   FWindow3D = nullptr;
   FWorld.reset();
   FSoundDevice.reset();
+  FSoundLock.reset();
 }

@@ -7,7 +7,6 @@ source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 BUILD_DIR="$Q3D_ROOT/build"
 CMAKE_ARGS=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
-Q3D_PACKAGES+=(imagemagick)
 
 q3d_install_packages
 q3d_build

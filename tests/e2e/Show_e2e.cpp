@@ -158,3 +158,36 @@ TEST_F(ShowTest, TheWallpaperSwitchInstallsThePictureAndEnds) {
   TWallpaperPro none;  // the root window as it was, for the tests that follow
   none.Apply();
 }
+
+// Two monitors: the world on the primary one, the other covered black; input there ends the show.
+TEST_F(ShowTest, TheStandaloneShowCoversEveryScreen) {
+  QProcess server;
+  server.start("Xvfb", {":97", "-screen", "0", "800x600x24", "-screen", "1", "640x480x24", "-nolisten", "tcp"});
+  ASSERT_TRUE(server.waitForStarted());
+  Pause(800);
+  const auto shot = [](const char* screen) {
+    QProcess import;
+    import.start("import", {"-display", screen, "-window", "root", "png:-"});
+    import.waitForFinished(10000);
+    return QImage::fromData(import.readAllStandardOutput(), "PNG").convertToFormat(QImage::Format_RGB32);
+  };
+  QProcess::execute("xsetroot", {"-display", ":97.1", "-solid", "white"});
+  ShowProcess show(Folders);
+  show.Environment().insert("DISPLAY", ":97");
+  show.Start({"/s"});
+  Pause(3000 * kSlowdown);
+  EXPECT_GE(ColourCount(shot(":97.0")), 32) << show.Errors().toStdString();
+  const QImage other = shot(":97.1");
+  ASSERT_EQ(other.size(), QSize(640, 480));
+  EXPECT_EQ(ColourCount(other), 1);
+  EXPECT_EQ(other.pixel(320, 240), qRgb(0, 0, 0)) << "black, not the white desktop";
+  QProcess key;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert("DISPLAY", ":97.1");
+  key.setProcessEnvironment(environment);
+  key.start("xdotool", {"key", "space"});
+  key.waitForFinished();
+  EXPECT_TRUE(EndsWithin1s(show));
+  server.terminate();
+  server.waitForFinished();
+}
