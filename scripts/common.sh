@@ -9,7 +9,7 @@ Q3D_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 Q3D_PACKAGES=(
   g++ cmake ninja-build ccache pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  libopenal-dev libpng-dev libpam0g-dev libpam-wrapper
+  libopenal-dev libpng-dev xscreensaver procps libpam0g-dev libpam-wrapper
   qt6-base-dev fonts-dejavu-core xvfb xdotool libx11-dev libxext-dev libxcb1-dev
   desktop-file-utils libxml2-utils imagemagick x11-xserver-utils libjpeg-dev
   libglib2.0-bin gsettings-desktop-schemas
