@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "anim/Motion3D.h"
+#include "bench/OpenGLDriver.h"
 #include "platform/rtl/Cast.h"
 #include "render/HeadlessView.h"
 #include "sound/Sound.h"
@@ -23,19 +24,6 @@ struct Mode {
   int width, height;
   d3d::PixelFormat format;
 };
-
-std::optional<std::array<std::uint8_t, 16>> OpenGLDriver() {
-  rtl::Ref<dd::DirectDraw> directDraw;
-  rtl::Ref<dd::Direct3D> direct3D;
-  if (dd::DirectDrawCreate(nullptr, &directDraw) != dd::DD_OK || directDraw->QueryDirect3D(&direct3D) != dd::DD_OK)
-    return std::nullopt;
-  std::optional<std::array<std::uint8_t, 16>> found;
-  direct3D->EnumDevices([&](const dd::DeviceInfo& info) {
-    if (info.hardware.colorModel != dd::D3DCOLOR_NONE) found = info.guid;
-    return !found;
-  });
-  return found;
-}
 
 // Frames per second of the walking world through its camera, the motions moving on 1/60 s a frame.
 double FramesPerSecond(const Mode& mode, const std::array<std::uint8_t, 16>& driver, double seconds) {

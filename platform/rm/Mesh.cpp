@@ -70,6 +70,7 @@ std::int32_t Mesh::AddGroup(int vertexCount, int faceCount, int verticesPerFace,
   if (!Triangulate(vertexCount, faceCount, verticesPerFace, faceData, &added.indices)) return D3DRMERR_BADVALUE;
   added.vertices.resize(static_cast<std::size_t>(vertexCount), MeshVertex{});
   FGroups.push_back(std::move(added));
+  FBounds.reset();
   *group = GroupCount() - 1;
   return D3DRM_OK;
 }
@@ -81,6 +82,7 @@ std::int32_t Mesh::SetVertices(GroupIndex group, int index, std::span<const Mesh
     return D3DRMERR_BADVALUE;
   }
   std::copy(vertices.begin(), vertices.end(), g->vertices.begin() + index);
+  FBounds.reset();
   return D3DRM_OK;
 }
 
@@ -108,6 +110,12 @@ std::int32_t Mesh::SetGroupMapping(GroupIndex group, std::uint32_t mapping) {
 std::int32_t Mesh::GetBox(Box* box) const {
   if (const auto code = rtl::faults::Check("rm.Mesh.GetBox")) return code;
   if (box == nullptr) return D3DRMERR_BADVALUE;
+  *box = Bounds();
+  return D3DRM_OK;
+}
+
+const Box& Mesh::Bounds() const {
+  if (FBounds) return *FBounds;
   bool any = false;
   Box result{};
   for (const MeshGroup& group : FGroups) {
@@ -119,8 +127,8 @@ std::int32_t Mesh::GetBox(Box* box) const {
       any = true;
     }
   }
-  *box = result;
-  return D3DRM_OK;
+  FBounds = result;
+  return *FBounds;
 }
 
 }  // namespace rm

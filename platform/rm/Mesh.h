@@ -4,6 +4,7 @@
 // texture mapping flags.
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -65,6 +66,8 @@ class Mesh : public Visual {
   std::int32_t SetGroupMapping(GroupIndex group, std::uint32_t mapping);
   // The box around every vertex of every group (all zeros for an empty mesh).
   std::int32_t GetBox(Box* box) const;
+  // The same box, kept until the vertices change: the renderer tests it every frame.
+  const Box& Bounds() const;
 
   int GroupCount() const { return static_cast<int>(FGroups.size()); }
   const MeshGroup& Group(GroupIndex group) const { return FGroups[static_cast<std::size_t>(group)]; }
@@ -76,6 +79,7 @@ class Mesh : public Visual {
   std::int32_t ChangeGroup(const char* call, GroupIndex group, Change change);
 
   std::vector<MeshGroup> FGroups;
+  mutable std::optional<Box> FBounds;  // empty while stale
 };
 
 }  // namespace rm

@@ -78,13 +78,15 @@ std::int32_t Renderer::Render(const View& view, Device& device, Frame& root) {
 
 void Renderer::Walk(Frame& frame, const Matrix& parentWorld, bool zEnabled, bool backToFront) {
   const Matrix world = frame.Local() * parentWorld;
-  if (frame.BoxEnabled() && BoxOutside(frame, world * FView)) return;
+  if (frame.BoxEnabled() && BoxOutside(frame.GetBox(), world * FView)) return;
   if (frame.GetZbufferMode() != ZBufferMode::FromParent) zEnabled = frame.GetZbufferMode() == ZBufferMode::Enable;
   if (frame.GetSortMode() != SortMode::FromParent) backToFront = frame.GetSortMode() == SortMode::BackToFront;
   if (!frame.Visuals().empty()) {
     SelectLights(frame);
     for (const auto& visual : frame.Visuals()) {
-      if (const auto* mesh = dynamic_cast<const Mesh*>(visual.Get())) DrawMesh(*mesh, world, world.Row(3), zEnabled);
+      // A mesh wholly outside the view volume costs nothing beyond its box.
+      const auto* mesh = dynamic_cast<const Mesh*>(visual.Get());
+      if (mesh != nullptr && !BoxOutside(mesh->Bounds(), world * FView)) DrawMesh(*mesh, world, world.Row(3), zEnabled);
       if (const auto* texture = dynamic_cast<const Texture*>(visual.Get())) DrawDecal(*texture, world, zEnabled);
     }
   }
@@ -108,9 +110,9 @@ void Renderer::DrawChildren(Frame& frame, const Matrix& world, bool zEnabled, bo
   FOrder.resize(begin);
 }
 
-// The box's eight corners all beyond one plane of the view volume: nothing of the frame can show.
-bool Renderer::BoxOutside(const Frame& frame, const Matrix& toCamera) const {
-  const Box& box = frame.GetBox();
+// The box's eight corners all beyond one plane of the view volume: nothing in it can show. A box
+// of no size (a hidden frame's) counts as outside.
+bool Renderer::BoxOutside(const Box& box, const Matrix& toCamera) const {
   if (box.min.x == box.max.x && box.min.y == box.max.y && box.min.z == box.max.z) return true;
   std::uint8_t common = 0xFF;
   for (int corner = 0; corner < 8; ++corner) {
@@ -159,7 +161,7 @@ float Renderer::LightIntensity(const LightInstance& instance, const Vector& posi
     if (angle > umbra) attenuation *= (penumbra - angle) / (penumbra - umbra);
   }
   const float diffuse = std::max(0.0f, Dot(normal, toLight));
-  if (lighting.material != nullptr && diffuse > 0.0f) {
+  if (lighting.shiny && diffuse > 0.0f) {
     const Vector halfway = Normalize(toLight + Normalize(FCameraPosition - position));
     *specular = std::pow(std::max(0.0f, Dot(normal, halfway)), lighting.material->Power()) * attenuation;
   }
@@ -324,8 +326,14 @@ void Renderer::DrawMesh(const Mesh& mesh, const Matrix& world, const Vector& ori
 
 void Renderer::DrawGroup(const MeshGroup& group, const Matrix& world, const Vector& origin, bool zEnabled) {
   const Matrix toCamera = world * FView;
-  const Lighting lighting{Unpack(group.color), (group.color >> 24) / 255.0f,
-                          (group.quality & D3DRMLIGHT_MASK) == D3DRMLIGHT_ON, group.material.Get(), origin};
+  const bool shiny = group.material && (group.material->Specular().r > 0 || group.material->Specular().g > 0 ||
+                                        group.material->Specular().b > 0);
+  const Lighting lighting{Unpack(group.color),
+                          (group.color >> 24) / 255.0f,
+                          (group.quality & D3DRMLIGHT_MASK) == D3DRMLIGHT_ON,
+                          group.material.Get(),
+                          origin,
+                          shiny};
   FWork.clear();
   for (const MeshVertex& v : group.vertices) {
     Work w = MakeWork(toCamera.TransformPoint(v.position), v.tu, v.tv);
@@ -359,8 +367,7 @@ void Renderer::DrawGroup(const MeshGroup& group, const Matrix& world, const Vect
                : fill == D3DRMFILL_WIREFRAME ? d3d::Fill::Wireframe
                                              : d3d::Fill::Solid;
   state.perspective = (group.mapping & D3DRMMAP_PERSPCORRECT) != 0;
-  state.specular = group.material && (group.material->Specular().r > 0 || group.material->Specular().g > 0 ||
-                                      group.material->Specular().b > 0);
+  state.specular = shiny;
   Flush(state);
 }
 
@@ -374,7 +381,7 @@ void Renderer::DrawDecal(const Texture& texture, const Matrix& world, bool zEnab
   const float width = texture.DecalWidth() * grow, height = texture.DecalHeight() * grow;
   const float left = origin.x - width * texture.DecalOriginX() / texture.GetImage().width;
   const float top = origin.y + height * texture.DecalOriginY() / texture.GetImage().height;
-  const Lighting unlit{{1, 1, 1}, 1.0f, false, nullptr, origin};
+  const Lighting unlit{{1, 1, 1}, 1.0f, false, nullptr, origin, false};
   Work corners[4] = {MakeWork({left, top, origin.z}, 0, 0), MakeWork({left + width, top, origin.z}, 1, 0),
                      MakeWork({left + width, top - height, origin.z}, 1, 1),
                      MakeWork({left, top - height, origin.z}, 0, 1)};

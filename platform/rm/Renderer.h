@@ -52,13 +52,14 @@ class Renderer {
     bool lit;
     const Material* material;
     Vector frameOrigin;  // where parallel-point lights aim
+    bool shiny;          // the material has a specular colour: only then is the highlight worked out
   };
 
   void Setup(const View& view, Device& device, Frame& root);
   void CollectLights(Frame& frame, const Matrix& parentWorld);
   void Walk(Frame& frame, const Matrix& parentWorld, bool zEnabled, bool backToFront);
   void DrawChildren(Frame& frame, const Matrix& world, bool zEnabled, bool backToFront);
-  bool BoxOutside(const Frame& frame, const Matrix& toCamera) const;
+  bool BoxOutside(const Box& box, const Matrix& toCamera) const;
   void SelectLights(const Frame& frame);
   void DrawMesh(const Mesh& mesh, const Matrix& world, const Vector& origin, bool zEnabled);
   void DrawGroup(const MeshGroup& group, const Matrix& world, const Vector& origin, bool zEnabled);

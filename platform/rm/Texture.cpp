@@ -80,6 +80,23 @@ void ConvertPalettised(const Image& image, std::uint32_t* texels) {
   }
 }
 
+// The texel a colour becomes once stored in the picture's format (each channel cut to its bits,
+// as pictures are converted) and widened back like every texel, so that a decal's key colour
+// matches the texels it was taken from.
+std::uint32_t TexelOf(const Image& image, std::uint32_t color) {
+  if (!image.rgb) return color;
+  std::uint32_t texel = 0;
+  const std::uint32_t masks[3] = {image.redMask, image.greenMask, image.blueMask};
+  for (int c = 0; c < 3; ++c) {
+    if (masks[c] == 0) continue;
+    const int place = 16 - 8 * c, bits = std::popcount(masks[c]);
+    const std::uint32_t byte = (color >> place) & 0xFF;
+    const std::uint32_t stored = bits >= 8 ? byte << (bits - 8) : byte >> (8 - bits);
+    texel |= Channel(masks[c], 0).Expand((stored << std::countr_zero(masks[c])) & masks[c]) << place;
+  }
+  return texel;
+}
+
 }  // namespace
 
 bool Texture::IsValidImage(const Image& image) {
@@ -111,7 +128,7 @@ void Texture::Convert() {
   ApplyColorKey();
 }
 
-void Texture::ApplyColorKey() { FTexture->SetColorKey(FDecalTransparency, FDecalTransparentColor); }
+void Texture::ApplyColorKey() { FTexture->SetColorKey(FDecalTransparency, TexelOf(FImage, FDecalTransparentColor)); }
 
 std::int32_t Texture::Changed(bool pixels, bool palette) {
   if (const auto code = rtl::faults::Check("rm.Texture.Changed")) return code;
