@@ -129,27 +129,31 @@ void TFormSaver::CreateOptionGroups(QGridLayout* groups) {
   QGroupBox* render = Group(groups, "Render and sound options", kRenderHint, 0);
   RadioButtonHardware = Put<QRadioButton>(render, "Hardware",
                                           "Using 3D accelerator for displaying a virtual world. All features are "
-                                          "supported.", 0, 0);
+                                          "supported.",
+                                          0, 0);
   RadioButtonSoftware = Put<QRadioButton>(render, "Software",
                                           "Using of Software emulation for displaying without 3D accelerator. Some "
-                                          "features are supported.", 0, 1);
+                                          "features are supported.",
+                                          0, 1);
   LabelResolution = Put<QLabel>(render, "Resolution", kResolutionHint, 1, 0);
   ComboBoxVideoModes = Put<QComboBox>(render, nullptr, kResolutionHint, 1, 1);
   ComboBoxVideoModes->addItems({"640X480X16", "800X600X16", "1024X768X16", "1280X1024X16"});
   const QSize screen = QGuiApplication::primaryScreen()->size();
   ComboBoxVideoModes->addItem(QString("%1X%2X32").arg(screen.width()).arg(screen.height()));
-  CheckBox3DFX = Put<QCheckBox>(render, "3DFX",
-                                "Using the second 3D accelerator like 3Dfx Voodoo for displaying a virtual world.", 2, 0);
+  CheckBox3DFX = Put<QCheckBox>(
+      render, "3DFX", "Using the second 3D accelerator like 3Dfx Voodoo for displaying a virtual world.", 2, 0);
   CheckBoxWindow = Put<QCheckBox>(render, "Window",
                                   "Displaying a virtual world in the window to accelerate a show. Using with Software "
-                                  "emulation is recommended.", 2, 1);
+                                  "emulation is recommended.",
+                                  2, 1);
   CheckBox3Dsound = Put<QCheckBox>(render, "3D sound",
                                    "Using of full 3D Sounds in prehistoric World. Four speakers are supported.", 3, 0);
   CheckBoxWaitHardware = Put<QCheckBox>(render, "Wait Hardware", kWaitHardwareHint, 3, 1);
   CheckBoxWaitHardware->setToolTip(kWaitHardwareHint);
   ButtonTest = Put<QPushButton>(render, "Test",
                                 "Testing of screen saver how it can work with the selected video mode. If you have "
-                                "problems, then use 640x480.", 4, 0, 2);
+                                "problems, then use 640x480.",
+                                4, 0, 2);
   connect(ButtonTest, &QPushButton::clicked, this, [this] { ButtonTestClick(); });
 
   QGroupBox* time = Group(groups, "Time options", kTimeHint, 1);
@@ -165,15 +169,17 @@ void TFormSaver::CreateOptionGroups(QGridLayout* groups) {
   CheckBoxTime = Put<QCheckBox>(show, "Time", "Showing the current time at the bottom of screen saver window.", 0, 1);
   CheckBoxFPS = Put<QCheckBox>(show, "FPS",
                                "Showing the current frame per second at the top of screen saver window to watch "
-                               "performance of your computer.", 0, 2);
+                               "performance of your computer.",
+                               0, 2);
 
   QGroupBox* system = Group(groups, "System options", kShowHint, 3);
-  CheckBoxMouseMove = Put<QCheckBox>(system, "Exit on Mouse Move", "Enable stopping of screen saver by mouse move.", 0, 0);
+  CheckBoxMouseMove =
+      Put<QCheckBox>(system, "Exit on Mouse Move", "Enable stopping of screen saver by mouse move.", 0, 0);
   CheckBoxPower = Put<QCheckBox>(system, "Enable Power Saving", "Enable Power saving features.", 0, 1);
   CheckBoxPower->hide();
 
-  for (QRadioButton* radio : {RadioButtonHardware, RadioButtonSoftware, RadioButtonAuto, RadioButtonCustom,
-                              RadioButtonClock})
+  for (QRadioButton* radio :
+       {RadioButtonHardware, RadioButtonSoftware, RadioButtonAuto, RadioButtonCustom, RadioButtonClock})
     connect(radio, &QAbstractButton::toggled, this, [this] { UpdateEnabling(); });
 }
 
@@ -245,9 +251,8 @@ bool TFormSaver::TestVideoMode() {
   TWindow3D* window = nullptr;
   try {
     dd::qt::UseScreen();
-    Engine3D().SetRenderMode(RadioButtonSoftware->isChecked() ? rmSoftware
-                                                               : (CheckBox3DFX->isChecked() ? rmSecondAccelerator
-                                                                                           : rmHardware));
+    Engine3D().SetRenderMode(
+        RadioButtonSoftware->isChecked() ? rmSoftware : (CheckBox3DFX->isChecked() ? rmSecondAccelerator : rmHardware));
     Engine3D().Initialize();
     trial = std::make_unique<QWidget>(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     trial->resize(TrialSize(ComboBoxVideoModes->currentIndex()));

@@ -11,7 +11,6 @@
 #include "platform/dd/qt/DisplayCheck.h"
 #include "wallpaper/WallpaperPro.h"
 
-
 TFormSaver::TFormSaver(TInvocation invocation) : ScreenSaver1(this, std::move(invocation)) {
   setWindowTitle(kTitle);
   CreateControls();
@@ -29,7 +28,8 @@ TFormSaver::~TFormSaver() { DestroyWorld(); }
 
 // Queued, so that it also ends a program whose first show ends it before the event loop runs.
 void TFormSaver::EndProgram(int status) {
-  QMetaObject::invokeMethod(qApp, [status] { QApplication::exit(status); }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      qApp, [status] { QApplication::exit(status); }, Qt::QueuedConnection);
 }
 
 void TFormSaver::showEvent(QShowEvent* event) {
@@ -42,8 +42,9 @@ void TFormSaver::showEvent(QShowEvent* event) {
 void TFormSaver::FormShow() {
   if (!dd::qt::DisplayAvailable()) {
     ScreenSaver1.ShowCursor(true);
-    FailShow("Quorlith 3D cannot start: no display with a usable drawing surface was found.\n"
-             "Check that the program runs on an X display (DISPLAY is set) and that it can be reached.");
+    FailShow(
+        "Quorlith 3D cannot start: no display with a usable drawing surface was found.\n"
+        "Check that the program runs on an X display (DISPLAY is set) and that it can be reached.");
     return;
   }
   if (ScreenSaver1.Invocation().Wallpaper) {
@@ -57,14 +58,17 @@ void TFormSaver::FormShow() {
     return;
   }
   if (FHostWindow != 0 && !FEmbedded) {
-    std::fprintf(stderr, "quorlith3d: there is no window 0x%lx to draw into\n", static_cast<unsigned long>(FHostWindow));
+    std::fprintf(stderr, "quorlith3d: there is no window 0x%lx to draw into\n",
+                 static_cast<unsigned long>(FHostWindow));
     FFailed = true;
     FExitCode = 1;
     EndProgram(FExitCode);
     return;
   }
   switch (ScreenSaver1.Mode()) {
-    case smPreview: ShowPicture(); break;
+    case smPreview:
+      ShowPicture();
+      break;
     case smSaver:
       PanelConfigure->hide();
       try {
@@ -78,7 +82,9 @@ void TFormSaver::FormShow() {
         FailShow(error.what());
       }
       break;
-    default: PrepareDialog(); break;
+    default:
+      PrepareDialog();
+      break;
   }
 }
 

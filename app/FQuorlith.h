@@ -137,8 +137,8 @@ class TFormSaver : public QWidget {
   std::unique_ptr<TTimer> FTimer;
   std::unique_ptr<TSoundDevice> FSoundDevice;
   std::unique_ptr<TSoundLock> FSoundLock;  // held by the one hosted show that plays sound
-  std::unique_ptr<TWorld3D> FWorld;  // the collections and the map, bound as the show binds them
-  TWindow3D* FWindow3D = nullptr;    // a child widget of the form, freed by DestroyWorld
+  std::unique_ptr<TWorld3D> FWorld;        // the collections and the map, bound as the show binds them
+  TWindow3D* FWindow3D = nullptr;          // a child widget of the form, freed by DestroyWorld
   TFrame3D* FCameraFrame = nullptr;
   int FFrameState = 0;
   bool FFailed = false;
@@ -149,9 +149,9 @@ class TFormSaver : public QWidget {
   std::string FDataPath;
   TLight3D* FAmbientLight = nullptr;
   std::unique_ptr<TDayAnimation> FDayAnimation;
-  std::uintptr_t FHostWindow = 0;        // the window the form was put into: the host's or the preview's
+  std::uintptr_t FHostWindow = 0;  // the window the form was put into: the host's or the preview's
   bool FEmbedded = false;
   std::vector<std::unique_ptr<QWidget>> FCovers;  // black windows over the other monitors
-  QLabel* FMessage = nullptr;             // a hosted show's error, drawn where the world would be
-  std::unique_ptr<class TShowWatch> FWatch;  // whether anybody can see the show
+  QLabel* FMessage = nullptr;                     // a hosted show's error, drawn where the world would be
+  std::unique_ptr<class TShowWatch> FWatch;       // whether anybody can see the show
 };

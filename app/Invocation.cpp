@@ -78,12 +78,17 @@ char SwitchLetter(const std::string& first) {
 
 TSaverMode ModeOf(char letter) {
   switch (letter) {
-    case 'C': return smConfigure;
-    case 'A': return smChangePassword;
+    case 'C':
+      return smConfigure;
+    case 'A':
+      return smChangePassword;
     case 'P':
-    case 'L': return smPreview;
-    case 'S': return smSaver;
-    default: return smNone;
+    case 'L':
+      return smPreview;
+    case 'S':
+      return smSaver;
+    default:
+      return smNone;
   }
 }
 
@@ -128,11 +133,13 @@ std::vector<std::string> TakeRunOptions(const std::vector<std::string>& args, TI
   std::vector<std::string> rest;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string option = HostOption(args[i]);
-    const auto flag = std::find_if(std::begin(kFlags), std::end(kFlags), [&](const TFlag& f) { return option == f.Name; });
+    const auto flag =
+        std::find_if(std::begin(kFlags), std::end(kFlags), [&](const TFlag& f) { return option == f.Name; });
     if (flag != std::end(kFlags)) {
       invocation.Options.*(flag->Field) = true;
     } else if (IsValueOption(option) && i + 1 < args.size()) {
-      if (!ReadValue(option, args[i + 1], invocation.Options)) invocation.Ignored.push_back(args[i] + " " + args[i + 1]);
+      if (!ReadValue(option, args[i + 1], invocation.Options))
+        invocation.Ignored.push_back(args[i] + " " + args[i + 1]);
       ++i;
     } else {
       rest.push_back(args[i]);

@@ -15,15 +15,15 @@ enum TSaverMode { smNone = 0, smSaver = 1, smPreview = 2, smConfigure = 3, smCha
 // Options of one run that override the stored settings: an X screen-saver host keeps a hack's
 // settings as its command line. Absent: the stored setting holds.
 struct TRunOptions {
-  std::optional<bool> Software;            // --render software|hardware
-  std::optional<std::string> Resolution;   // --resolution 800X600X16
-  std::optional<std::string> DayTime;      // --daytime auto|clock|morning|afternoon|evening|night
-  std::optional<bool> Window;              // --window
-  std::optional<bool> Sound;               // --sound
-  std::optional<bool> Fps;                 // --fps
-  std::optional<bool> Date;                // --date
-  std::optional<bool> Time;                // --time
-  std::optional<bool> MouseMoveExit;       // --exit-on-mouse-move
+  std::optional<bool> Software;           // --render software|hardware
+  std::optional<std::string> Resolution;  // --resolution 800X600X16
+  std::optional<std::string> DayTime;     // --daytime auto|clock|morning|afternoon|evening|night
+  std::optional<bool> Window;             // --window
+  std::optional<bool> Sound;              // --sound
+  std::optional<bool> Fps;                // --fps
+  std::optional<bool> Date;               // --date
+  std::optional<bool> Time;               // --time
+  std::optional<bool> MouseMoveExit;      // --exit-on-mouse-move
 };
 
 struct TInvocation {

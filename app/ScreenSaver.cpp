@@ -27,8 +27,7 @@ std::string SettingsKey() {
 
 }  // namespace
 
-TScreenSaver::TScreenSaver(QWidget* owner, TInvocation invocation)
-    : FOwner(owner), FInvocation(std::move(invocation)) {
+TScreenSaver::TScreenSaver(QWidget* owner, TInvocation invocation) : FOwner(owner), FInvocation(std::move(invocation)) {
   FIdle.setInterval(0);
   FIdle.setTimerType(Qt::PreciseTimer);
   connect(&FIdle, &QTimer::timeout, this, [this] { DoIdle(); });
@@ -52,11 +51,20 @@ void TScreenSaver::Loaded() {
   const std::uintptr_t parent = FInvocation.ParentWindow.value_or(0);
   FParentWindow = parent;
   switch (FInvocation.Mode) {
-    case smConfigure: RunConfigure(parent); break;
-    case smChangePassword: RunChangePassword(); break;
-    case smPreview: RunPreview(parent); break;
-    case smSaver: RunSaver(); break;
-    case smNone: break;
+    case smConfigure:
+      RunConfigure(parent);
+      break;
+    case smChangePassword:
+      RunChangePassword();
+      break;
+    case smPreview:
+      RunPreview(parent);
+      break;
+    case smSaver:
+      RunSaver();
+      break;
+    case smNone:
+      break;
   }
 }
 
@@ -104,8 +112,9 @@ void TScreenSaver::RunConfigure(std::uintptr_t parent) {
 // The login password is the saver's password: there is none of its own to change.
 void TScreenSaver::RunChangePassword() {
   FMode = smChangePassword;
-  std::puts("Quorlith 3D asks for your login password when the show ends; change it with your system's "
-            "password tool.");
+  std::puts(
+      "Quorlith 3D asks for your login password when the show ends; change it with your system's "
+      "password tool.");
 }
 
 void TScreenSaver::InstallIdle() { FIdle.start(); }
@@ -209,12 +218,14 @@ bool TScreenSaver::IsInput(QEvent* event) {
   switch (event->type()) {
     case QEvent::KeyPress:
     case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick: return true;
+    case QEvent::MouseButtonDblClick:
+      return true;
     case QEvent::MouseMove: {
       const QPointF at = static_cast<QMouseEvent*>(event)->globalPosition();
       return CheckMouseMove(static_cast<int>(at.x()), static_cast<int>(at.y()));
     }
-    default: return false;
+    default:
+      return false;
   }
 }
 

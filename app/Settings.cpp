@@ -2,8 +2,8 @@
 
 #include <QCoreApplication>
 
-#include "app/FQuorlith.h"
 #include "app/DataFolder.h"
+#include "app/FQuorlith.h"
 
 namespace {
 

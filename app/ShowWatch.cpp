@@ -4,8 +4,7 @@
 #include <QWidget>
 #include <QWindow>
 
-TShowWatch::TShowWatch(QWidget* show, std::uintptr_t host)
-    : FShow(show), FHost(host), FCover(show->winId()) {
+TShowWatch::TShowWatch(QWidget* show, std::uintptr_t host) : FShow(show), FHost(host), FCover(show->winId()) {
   FTimer.setInterval(kPollMs);
   connect(&FTimer, &QTimer::timeout, this, [this] { Poll(); });
   FTimer.start();

@@ -136,9 +136,9 @@ void TFormSaver::SelectVideoMode() {
     FVideoModeText = wanted;
     return;
   }
-  throw rtl::Exception(rtl::Format("The video mode %s is not offered by the driver \"%s\".\n", wanted,
-                                   FWindow3D->CurrentDriver().Text) +
-                       "Choose another resolution or render mode in the settings dialog.");
+  throw rtl::Exception(
+      rtl::Format("The video mode %s is not offered by the driver \"%s\".\n", wanted, FWindow3D->CurrentDriver().Text) +
+      "Choose another resolution or render mode in the settings dialog.");
 }
 
 void TFormSaver::CreateWorld() {
@@ -292,8 +292,7 @@ void TFormSaver::CopyCamera() {
   rm::Frame* scene = FCameraFrame->GetScene();
   rm::Vector position, direction, up;
   CheckResult(FCameraFrame->DXFrame()->GetPosition(scene, &position), "Frame3D error: Get position failed");
-  CheckResult(FCameraFrame->DXFrame()->GetOrientation(scene, &direction, &up),
-              "Frame3D error: Get orientation failed");
+  CheckResult(FCameraFrame->DXFrame()->GetOrientation(scene, &direction, &up), "Frame3D error: Get orientation failed");
   rm::Frame* camera = FWindow3D->Camera().DXFrame();
   CheckResult(camera->SetPosition(scene, position.x, position.y, position.z), "Frame3D error: Set position failed");
   CheckResult(camera->SetOrientation(scene, direction.x, direction.y, direction.z, up.x, up.y, up.z),

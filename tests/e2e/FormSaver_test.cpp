@@ -1,8 +1,6 @@
 // The main form in this process: its settings, the mouse-move rule, and the time of day the show
 // sets up for each render mode and time option.
 
-#include "app/FQuorlith.h"
-
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -11,7 +9,7 @@
 #include <QTimer>
 
 #include "app/AboutBox.h"
-
+#include "app/FQuorlith.h"
 #include "tests/e2e/ShowProcess.h"
 #include "tests/support/ScopedEnvironment.h"
 
@@ -205,17 +203,19 @@ TEST_F(FormSaverTest, AVideoTestOfAModeTheDriverLacksFailsAndTheDialogStaysUsabl
   e2e::Pause(200);
   form.ComboBoxVideoModes->addItem("9999X9999X16");
   form.ComboBoxVideoModes->setCurrentIndex(form.ComboBoxVideoModes->count() - 1);
-  WithModal([&] { form.ButtonTest->click(); }, [](QWidget* box) {
-    EXPECT_TRUE(static_cast<QMessageBox*>(box)->text().contains("9999X9999X16 cannot be shown"));
-  });
+  WithModal([&] { form.ButtonTest->click(); },
+            [](QWidget* box) {
+              EXPECT_TRUE(static_cast<QMessageBox*>(box)->text().contains("9999X9999X16 cannot be shown"));
+            });
   form.ComboBoxVideoModes->setCurrentIndex(0);
   EXPECT_TRUE(form.TestVideoMode()) << "640X480X16 is offered";
   EXPECT_TRUE(form.isVisible());
-  WithModal([&] { form.ButtonAbout->click(); }, [](QWidget* box) {
-    auto* about = dynamic_cast<TAboutBox*>(box);
-    ASSERT_NE(about, nullptr);
-    EXPECT_EQ(about->windowTitle(), "About Quorlith 3D Screen Saver");
-    EXPECT_EQ(about->ProductName->text(), "Quorlith 3D Screen Saver");
-    EXPECT_EQ(about->LabelVersion->text(), "Version 7.8");
-  });
+  WithModal([&] { form.ButtonAbout->click(); },
+            [](QWidget* box) {
+              auto* about = dynamic_cast<TAboutBox*>(box);
+              ASSERT_NE(about, nullptr);
+              EXPECT_EQ(about->windowTitle(), "About Quorlith 3D Screen Saver");
+              EXPECT_EQ(about->ProductName->text(), "Quorlith 3D Screen Saver");
+              EXPECT_EQ(about->LabelVersion->text(), "Version 7.8");
+            });
 }

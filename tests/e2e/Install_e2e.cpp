@@ -46,13 +46,14 @@ TEST(InstallTest, TheInstallationHoldsWhatHostsLookForAndItsProgramFindsItsWorld
   ShowFolders folders;
   QTemporaryDir prefix;
   ASSERT_EQ(RunTool("cmake", {"--install", Q3D_BUILD_DIR, "--prefix", prefix.path()}), 0);
-  for (const char* file : {"bin/quorlith3d", "libexec/xscreensaver/quorlith3d", "share/xscreensaver/config/quorlith3d.xml",
-                           "share/applications/screensavers/quorlith3d.desktop", "share/quorlith3d/Quorlith 3D.q3w",
-                           "share/quorlith3d/Quorlith 3D.jpg", "share/quorlith3d/Quorlith 3D.html",
-                           "share/man/man6/quorlith3d.6.gz", "share/icons/hicolor/scalable/apps/quorlith3d.svg",
-                           "etc/pam.d/quorlith3d"})
+  for (const char* file :
+       {"bin/quorlith3d", "libexec/xscreensaver/quorlith3d", "share/xscreensaver/config/quorlith3d.xml",
+        "share/applications/screensavers/quorlith3d.desktop", "share/quorlith3d/Quorlith 3D.q3w",
+        "share/quorlith3d/Quorlith 3D.jpg", "share/quorlith3d/Quorlith 3D.html", "share/man/man6/quorlith3d.6.gz",
+        "share/icons/hicolor/scalable/apps/quorlith3d.svg", "etc/pam.d/quorlith3d"})
     EXPECT_TRUE(QFile::exists(prefix.filePath(file))) << file;
-  EXPECT_EQ(RunTool("desktop-file-validate", {prefix.filePath("share/applications/screensavers/quorlith3d.desktop")}), 0);
+  EXPECT_EQ(RunTool("desktop-file-validate", {prefix.filePath("share/applications/screensavers/quorlith3d.desktop")}),
+            0);
   const QString xml = prefix.filePath("share/xscreensaver/config/quorlith3d.xml");
   EXPECT_EQ(RunTool("xmllint", {"--noout", xml}), 0);
   const auto offered = OfferedArguments(xml);

@@ -20,8 +20,9 @@ constexpr const char* kUser = "q3dsaver";
 // Runs a program as the test's user with its home and the test's display.
 QProcess* AsUser(const QString& home, const QStringList& command) {
   auto* process = new QProcess;
-  process->start("runuser", QStringList{"-u", kUser, "--", "env", "HOME=" + home,
-                                        "DISPLAY=" + qEnvironmentVariable("DISPLAY")} + command);
+  process->start(
+      "runuser",
+      QStringList{"-u", kUser, "--", "env", "HOME=" + home, "DISPLAY=" + qEnvironmentVariable("DISPLAY")} + command);
   return process;
 }
 
@@ -50,8 +51,9 @@ TEST(XScreenSaverTest, TheDaemonShowsTheWorldAndEndsTheHackWithoutACrash) {
   QFile settings(home.filePath(".xscreensaver"));
   ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
   settings.write(("mode: one\nselected: 0\ntimeout: 0:10:00\nlock: False\nsplash: False\nfade: False\n"
-                  "unfade: False\nprograms: GL: \"Quorlith 3D\" env QUORLITH_DATA_DIR=" + folders.DataFolder() +
-                  " QUORLITH_CONFIG_DIR=" + folders.ConfigFolder() + " ALSOFT_DRIVERS=null " Q3D_PROGRAM " --root \\n\n")
+                  "unfade: False\nprograms: GL: \"Quorlith 3D\" env QUORLITH_DATA_DIR=" +
+                  folders.DataFolder() + " QUORLITH_CONFIG_DIR=" + folders.ConfigFolder() +
+                  " ALSOFT_DRIVERS=null " Q3D_PROGRAM " --root \\n\n")
                      .toUtf8());
   settings.close();
   QProcess::execute("chown", {"-R", kUser, home.path()});
