@@ -7,6 +7,7 @@
 #include <QLocale>
 #include <QScreen>
 #include <cmath>
+#include <cstdio>
 
 #include "app/FQuorlith.h"
 #include "app/ShowWatch.h"
@@ -86,7 +87,10 @@ void TFormSaver::StartShow() {
 
   TSoundDevice& sound = *FSoundDevice;
   // Hosts start one show per monitor: only the one holding the lock plays.
-  if (ScreenSaver1.Invocation().Host && CheckBox3Dsound->isChecked()) FSoundLock = std::make_unique<TSoundLock>();
+  if (ScreenSaver1.Invocation().Host && CheckBox3Dsound->isChecked()) {
+    FSoundLock = std::make_unique<TSoundLock>();
+    if (!FSoundLock->Held()) std::fputs("quorlith3d: another show plays the sound; this one stays silent\n", stderr);
+  }
   sound.SetEnabled(CheckBox3Dsound->isChecked() && (FSoundLock == nullptr || FSoundLock->Held()));
   sound.SetUse3D(true);
   sound.SetStereo(true);

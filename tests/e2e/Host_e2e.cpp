@@ -142,3 +142,28 @@ TEST_F(HostTest, StoppingAndRestartingQuicklyLeavesNoStrayProcess) {
     EXPECT_EQ(run->ExitCode(), 0) << run->Errors().toStdString();
   }
 }
+
+// A host starts one show per monitor: with sound on, one plays it and the others say they stay
+// silent; when the one that plays ends, a show started later plays.
+TEST_F(HostTest, OfOneShowPerMonitorOnlyOnePlaysSound) {
+  QTemporaryDir runtime;
+  const auto start = [&](ShowProcess& show) {
+    show.Environment().insert("XDG_RUNTIME_DIR", runtime.path());
+    show.Start({"--window-id", HostIdText(), "--sound"});
+  };
+  constexpr const char* kSilent = "another show plays the sound";
+  ShowProcess first(Folders), second(Folders);
+  start(first);
+  Pause(1500 * kSlowdown);
+  start(second);
+  Pause(1500 * kSlowdown);
+  EXPECT_FALSE(first.Errors().contains(kSilent));
+  EXPECT_TRUE(second.Errors().contains(kSilent));
+  ExpectEndsOnSigterm(first);
+  ShowProcess third(Folders);
+  start(third);
+  Pause(1500 * kSlowdown);
+  EXPECT_FALSE(third.Errors().contains(kSilent)) << "the lock went with the show that held it";
+  ExpectEndsOnSigterm(second);
+  ExpectEndsOnSigterm(third);
+}
