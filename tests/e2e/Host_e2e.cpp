@@ -167,3 +167,22 @@ TEST_F(HostTest, OfOneShowPerMonitorOnlyOnePlaysSound) {
   ExpectEndsOnSigterm(second);
   ExpectEndsOnSigterm(third);
 }
+
+// At a device pixel ratio of 2 the hosted show still fills its window, its overlay where it belongs:
+// the host's window size is in device pixels, the program's widgets count logical ones.
+TEST_F(HostTest, OnADenseScreenTheShowStillFillsItsWindow) {
+  ShowProcess show(Folders);
+  show.Environment().insert("QT_SCALE_FACTOR", "2");
+  show.Start({"-window-id", HostIdText(), "--time"});
+  const QImage picture = WaitForPicture(32, 5000 * kSlowdown, HostId());
+  Pause(1000);
+  const QImage bottom = Screenshot(HostId()).copy(0, 300 - 30, 400, 30);
+  int yellow = 0;
+  for (int y = 0; y < bottom.height(); ++y)
+    for (int x = 0; x < bottom.width(); ++x) {
+      const QColor c = bottom.pixelColor(x, y);
+      yellow += c.red() > 160 && c.green() > 160 && c.blue() < 90;
+    }
+  EXPECT_GT(yellow, 50) << "the time, in the window's bottom line";
+  ExpectEndsOnSigterm(show);
+}
