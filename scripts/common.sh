@@ -11,7 +11,7 @@ Q3D_PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libopenal-dev libpng-dev xscreensaver procps libpam0g-dev libpam-wrapper
   qt6-base-dev fonts-dejavu-core xvfb xdotool libx11-dev libxext-dev libxcb1-dev
-  desktop-file-utils libxml2-utils imagemagick x11-xserver-utils libjpeg-dev
+  desktop-file-utils libxml2-utils imagemagick x11-xserver-utils dpkg-dev lintian libjpeg-dev
   libglib2.0-bin gsettings-desktop-schemas
   libgl-dev libegl-dev libopengl-dev libgl1-mesa-dri libegl-mesa0
 )
