@@ -2,9 +2,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDialogButtonBox>
-#include <QFormLayout>
-#include <QGroupBox>
 #include <QMessageBox>
 #include <QScreen>
 #include <QVBoxLayout>
@@ -12,24 +9,7 @@
 
 #include "app/ShowWatch.h"
 #include "platform/dd/qt/DisplayCheck.h"
-
-namespace {
-
-template <class Control, class... Caption>
-Control* AddTo(QLayout* layout, Caption... caption) {
-  auto* control = new Control(caption...);
-  layout->addWidget(control);
-  return control;
-}
-
-QGroupBox* Group(QLayout* into, const char* caption) {
-  auto* group = new QGroupBox(caption);
-  new QVBoxLayout(group);
-  into->addWidget(group);
-  return group;
-}
-
-}  // namespace
+#include "wallpaper/WallpaperPro.h"
 
 TFormSaver::TFormSaver(TInvocation invocation) : ScreenSaver1(this, std::move(invocation)) {
   setWindowTitle(kTitle);
@@ -46,73 +26,10 @@ TFormSaver::TFormSaver(TInvocation invocation) : ScreenSaver1(this, std::move(in
 
 TFormSaver::~TFormSaver() { DestroyWorld(); }
 
-// The controls carry the options in every mode; only the dialog shows them.
-void TFormSaver::CreateControls() {
-  auto* layout = new QVBoxLayout(this);
-  PanelConfigure = new QWidget;
-  layout->addWidget(PanelConfigure);
-  Image1 = new QLabel;
-  Image1->setScaledContents(true);
-  Image1->hide();
-  layout->addWidget(Image1);
-  auto* panel = new QVBoxLayout(PanelConfigure);
-
-  QLayout* render = Group(panel, "Render")->layout();
-  RadioButtonHardware = AddTo<QRadioButton>(render, "Hardware");
-  RadioButtonSoftware = AddTo<QRadioButton>(render, "Software");
-  CheckBox3DFX = AddTo<QCheckBox>(render, "3DFX");
-  CheckBoxWaitHardware = AddTo<QCheckBox>(render, "Wait Hardware");
-
-  QLayout* video = Group(panel, "Video")->layout();
-  video->addWidget(new QLabel("Resolution"));
-  ComboBoxVideoModes = AddTo<QComboBox>(video);
-  ComboBoxVideoModes->addItems({"640X480X16", "800X600X16", "1024X768X16", "1280X1024X16"});
-  const QSize screen = QGuiApplication::primaryScreen()->size();
-  ComboBoxVideoModes->addItem(QString("%1X%2X32").arg(screen.width()).arg(screen.height()));
-  CheckBoxWindow = AddTo<QCheckBox>(video, "Window");
-  CheckBox3Dsound = AddTo<QCheckBox>(video, "3D sound");
-
-  QLayout* time = Group(panel, "Time")->layout();
-  RadioButtonAuto = AddTo<QRadioButton>(time, "Auto");
-  RadioButtonCustom = AddTo<QRadioButton>(time, "Custom");
-  RadioButtonClock = AddTo<QRadioButton>(time, "Clock");
-  LabelTime = AddTo<QLabel>(time, "Time of the day");
-  ComboBoxTime = AddTo<QComboBox>(time);
-  ComboBoxTime->addItems({"morning", "afternoon", "evening", "night"});
-
-  QLayout* options = Group(panel, "Options")->layout();
-  CheckBoxFPS = AddTo<QCheckBox>(options, "FPS");
-  CheckBoxDate = AddTo<QCheckBox>(options, "Date");
-  CheckBoxTime = AddTo<QCheckBox>(options, "Time");
-  CheckBoxMouseMove = AddTo<QCheckBox>(options, "Exit on Mouse Move");
-  CheckBoxPower = AddTo<QCheckBox>(options, "Enable Power Saving");
-  CheckBoxPower->hide();
-
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-  panel->addWidget(buttons);
-  connect(buttons, &QDialogButtonBox::accepted, this, [this] {
-    try {
-      SaveSettings();
-      close();
-    } catch (const std::exception& error) {
-      ShowError(error.what());
-    }
-  });
-  connect(buttons, &QDialogButtonBox::rejected, this, &QWidget::close);
-  for (QAbstractButton* button : {static_cast<QAbstractButton*>(RadioButtonHardware),
-                                  static_cast<QAbstractButton*>(RadioButtonCustom)}) {
-    connect(button, &QAbstractButton::toggled, this, [this] { UpdateEnabling(); });
-  }
-}
-
-// "3DFX" needs hardware rendering; a fixed time of day needs the day-time lighting, which only
-// hardware rendering has.
-void TFormSaver::UpdateEnabling() {
-  const bool hardware = RadioButtonHardware->isChecked();
-  CheckBox3DFX->setEnabled(hardware);
-  const bool custom = hardware && RadioButtonCustom->isChecked();
-  LabelTime->setEnabled(custom);
-  ComboBoxTime->setEnabled(custom);
+// Queued, so that it also ends a program whose first show ends it before the event loop runs.
+void TFormSaver::EndProgram(int status) {
+  QMetaObject::invokeMethod(
+      qApp, [status] { QApplication::exit(status); }, Qt::QueuedConnection);
 }
 
 void TFormSaver::showEvent(QShowEvent* event) {
@@ -125,8 +42,13 @@ void TFormSaver::showEvent(QShowEvent* event) {
 void TFormSaver::FormShow() {
   if (!dd::qt::DisplayAvailable()) {
     ScreenSaver1.ShowCursor(true);
-    FailShow("Quorlith 3D cannot start: no display with a usable drawing surface was found.\n"
-             "Check that the program runs on an X display (DISPLAY is set) and that it can be reached.");
+    FailShow(
+        "Quorlith 3D cannot start: no display with a usable drawing surface was found.\n"
+        "Check that the program runs on an X display (DISPLAY is set) and that it can be reached.");
+    return;
+  }
+  if (ScreenSaver1.Invocation().Wallpaper) {
+    InstallWallpaper();
     return;
   }
   try {
@@ -136,25 +58,61 @@ void TFormSaver::FormShow() {
     return;
   }
   if (FHostWindow != 0 && !FEmbedded) {
-    std::fprintf(stderr, "quorlith3d: there is no window 0x%lx to draw into\n", static_cast<unsigned long>(FHostWindow));
+    std::fprintf(stderr, "quorlith3d: there is no window 0x%lx to draw into\n",
+                 static_cast<unsigned long>(FHostWindow));
     FFailed = true;
     FExitCode = 1;
-    QApplication::exit(FExitCode);
+    EndProgram(FExitCode);
     return;
   }
   switch (ScreenSaver1.Mode()) {
-    case smPreview: ShowPicture(); break;
+    case smPreview:
+      ShowPicture();
+      break;
     case smSaver:
       PanelConfigure->hide();
       try {
         StartShow();
+        if (!ScreenSaver1.Invocation().Host) {
+          CoverOtherScreens();
+          ScreenSaver1.SetScreenSaverRunning(true);
+        }
         FWatch = std::make_unique<TShowWatch>(this, ScreenSaver1.Invocation().Host ? FHostWindow : 0);
       } catch (const std::exception& error) {
         FailShow(error.what());
       }
       break;
-    default: break;
+    default:
+      PrepareDialog();
+      break;
   }
+}
+
+// The world shows on the primary monitor; the others go black, and input on them counts too.
+void TFormSaver::CoverOtherScreens() {
+  for (QScreen* screen : QGuiApplication::screens()) {
+    if (screen == QGuiApplication::primaryScreen()) continue;
+    auto cover = std::make_unique<QWidget>(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    cover->setStyleSheet("background: black;");
+    cover->setAttribute(Qt::WA_QuitOnClose, false);
+    cover->setScreen(screen);
+    cover->setGeometry(screen->geometry());
+    cover->show();
+    FCovers.push_back(std::move(cover));
+  }
+}
+
+// The wallpaper switch: the product picture, centred, becomes the desktop's wallpaper; nothing else.
+void TFormSaver::InstallWallpaper() {
+  hide();
+  try {
+    InstallProductWallpaper(StoredDataPath(ScreenSaver1.Registry()) + kPictureFile);
+  } catch (const std::exception& error) {
+    FailShow(error.what());
+    return;
+  }
+  close();
+  EndProgram(0);
 }
 
 void TFormSaver::ShowPicture() {
@@ -181,6 +139,9 @@ void TFormSaver::ShowError(const std::string& message) {
     FMessage->setStyleSheet("background: black; color: white; padding: 20px;");
     FMessage->setWordWrap(true);
     FMessage->setAlignment(Qt::AlignCenter);
+    QFont font = FMessage->font();
+    font.setPixelSize(std::max(14, height() / 30));
+    FMessage->setFont(font);
     layout()->addWidget(FMessage);
   }
   if (FWindow3D != nullptr) FWindow3D->hide();
@@ -193,6 +154,7 @@ void TFormSaver::ShowError(const std::string& message) {
 void TFormSaver::FailShow(const std::string& message) {
   FFailed = true;
   FExitCode = 1;
+  ScreenSaver1.SetScreenSaverRunning(false);
   ScreenSaver1.RemoveIdle();
   ScreenSaver1.RemoveMessageHook();
   if (FWindow3D != nullptr && ScreenSaver1.Mode() == smSaver) {
@@ -204,14 +166,16 @@ void TFormSaver::FailShow(const std::string& message) {
   if (!ScreenSaver1.Invocation().Host) hide();
   ScreenSaver1.ShowCursor(true);
   ShowError(message);
-  if (!ScreenSaver1.Invocation().Host) QApplication::exit(FExitCode);
+  if (!ScreenSaver1.Invocation().Host) EndProgram(FExitCode);
 }
 
-// Closing always succeeds. A running show gives the display back and frees the world first.
+// Closing always succeeds. A running show gives the display back and frees the world first. The
+// program ends with its last window.
 void TFormSaver::closeEvent(QCloseEvent* event) {
   if (ScreenSaver1.Mode() == smSaver && !FFailed && FWindow3D != nullptr) FWindow3D->RestoreDisplay();
   FWatch.reset();
+  FCovers.clear();
   DestroyWorld();
+  ScreenSaver1.SetScreenSaverRunning(false);
   event->accept();
-  QApplication::quit();
 }

@@ -5,12 +5,14 @@
 // show: the engine started for the chosen render mode, the world's containers, the render window,
 // the timer, the sound and the day-time cycle, torn down in a fixed order when the show ends.
 //
-// Sections: construction and controls (FQuorlith.cpp); settings (Settings.cpp); the show
-// (WorldShow.cpp).
+// Sections: construction, first show, errors and closing (FQuorlith.cpp); the dialog's controls,
+// hints, buttons and video test (ConfigDialog.cpp); settings (Settings.cpp); the show (WorldShow.cpp).
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateTime>
 #include <QLabel>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QWidget>
 #include <memory>
@@ -18,6 +20,7 @@
 
 #include "anim/DayAnimation.h"
 #include "app/ScreenSaver.h"
+#include "app/SoundLock.h"
 #include "app/Timeserv.h"
 #include "render/View3D.h"
 #include "scene/Light3D.h"
@@ -30,13 +33,25 @@ class TFormSaver : public QWidget {
   // The data folder's files.
   static constexpr const char* kWorldFile = "Quorlith 3D.q3w";
   static constexpr const char* kPictureFile = "Quorlith 3D.jpg";
+  static constexpr const char* kHelpFile = "Quorlith 3D.html";
 
   explicit TFormSaver(TInvocation invocation);
   ~TFormSaver() override;
 
+  // The dialog.
+  void ButtonsClick(QPushButton* button);
+  void ButtonTestClick();
+  // A full-screen trial frame of the chosen video mode on a fresh engine; never raises.
+  bool TestVideoMode();
+  // The version the caption and the about box show: "7.8".
+  static QString Version();
+
   // Settings.
   void LoadSettings();
   void SaveSettings();
+  void ApplyRunOptions(const TRunOptions& options);
+  // The data folder: the stored one, else where the program's data lives.
+  static std::string StoredDataPath(os::Registry& registry);
 
   // The show.
   void StartShow();
@@ -51,6 +66,8 @@ class TFormSaver : public QWidget {
   void StepFrame();
   void DrawOverlay(TWindow3D* window, TDDCanvas* canvas);
   void DestroyWorld();
+  // The overlay's bottom line: the long date and, three spaces on, the time, in the user's locale.
+  static QString BottomText(bool date, bool time, const QDateTime& now);
 
   // The status the program ends with: 0, or 1 after a failure the user was told of.
   int ExitCode() const { return FExitCode; }
@@ -59,6 +76,7 @@ class TFormSaver : public QWidget {
   TWindow3D* Window3D() const { return FWindow3D; }
   int FrameState() const { return FFrameState; }
   const TDayAnimation* DayAnimation() const { return FDayAnimation.get(); }
+  TLight3D* AmbientLight() const { return FAmbientLight; }
   TWorld3D* World() const { return FWorld.get(); }
 
   TScreenSaver ScreenSaver1;
@@ -83,28 +101,44 @@ class TFormSaver : public QWidget {
   QCheckBox* CheckBoxFPS;
   QCheckBox* CheckBoxTime;
   QCheckBox* CheckBoxDate;
+  QLabel* LabelResolution;
+  QLabel* PanelPicture;
+  QLabel* LabelHint;
+  QPushButton* ButtonTest;
+  QPushButton* ButtonHelp;
+  QPushButton* ButtonOK;
+  QPushButton* ButtonCancel;
+  QPushButton* ButtonAbout;
 
  protected:
+  bool event(QEvent* event) override;
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
  private:
   void CreateControls();
+  void CreateOptionGroups(class QGridLayout* groups);
   void UpdateEnabling();
+  void PrepareDialog();
   void FormShow();
   void ShowPicture();
+  void InstallWallpaper();
+  void CoverOtherScreens();
   // Standalone: a message box; hosted: the message drawn in the window. Both print it on stderr.
   void ShowError(const std::string& message);
   void FailShow(const std::string& message);
+  static void EndProgram(int status);
   bool ShowVisible();
   void CopyCamera();
   void ApplyDayKey();
   void SelectVideoMode();
+  void ApplyRenderSettings(bool hardware);
 
   std::unique_ptr<TTimer> FTimer;
   std::unique_ptr<TSoundDevice> FSoundDevice;
-  std::unique_ptr<TWorld3D> FWorld;  // the collections and the map, bound as the show binds them
-  TWindow3D* FWindow3D = nullptr;    // a child widget of the form, freed by DestroyWorld
+  std::unique_ptr<TSoundLock> FSoundLock;  // held by the one hosted show that plays sound
+  std::unique_ptr<TWorld3D> FWorld;        // the collections and the map, bound as the show binds them
+  TWindow3D* FWindow3D = nullptr;          // a child widget of the form, freed by DestroyWorld
   TFrame3D* FCameraFrame = nullptr;
   int FFrameState = 0;
   bool FFailed = false;
@@ -115,8 +149,9 @@ class TFormSaver : public QWidget {
   std::string FDataPath;
   TLight3D* FAmbientLight = nullptr;
   std::unique_ptr<TDayAnimation> FDayAnimation;
-  std::uintptr_t FHostWindow = 0;        // the window the form was put into: the host's or the preview's
+  std::uintptr_t FHostWindow = 0;  // the window the form was put into: the host's or the preview's
   bool FEmbedded = false;
-  QLabel* FMessage = nullptr;             // a hosted show's error, drawn where the world would be
-  std::unique_ptr<class TShowWatch> FWatch;  // whether anybody can see the show
+  std::vector<std::unique_ptr<QWidget>> FCovers;  // black windows over the other monitors
+  QLabel* FMessage = nullptr;                     // a hosted show's error, drawn where the world would be
+  std::unique_ptr<class TShowWatch> FWatch;       // whether anybody can see the show
 };

@@ -12,6 +12,20 @@
 
 enum TSaverMode { smNone = 0, smSaver = 1, smPreview = 2, smConfigure = 3, smChangePassword = 4 };
 
+// Options of one run that override the stored settings: an X screen-saver host keeps a hack's
+// settings as its command line. Absent: the stored setting holds.
+struct TRunOptions {
+  std::optional<bool> Software;           // --render software|hardware
+  std::optional<std::string> Resolution;  // --resolution 800X600X16
+  std::optional<std::string> DayTime;     // --daytime auto|clock|morning|afternoon|evening|night
+  std::optional<bool> Window;             // --window
+  std::optional<bool> Sound;              // --sound
+  std::optional<bool> Fps;                // --fps
+  std::optional<bool> Date;               // --date
+  std::optional<bool> Time;               // --time
+  std::optional<bool> MouseMoveExit;      // --exit-on-mouse-move
+};
+
 struct TInvocation {
   // The classic switches.
   TSaverMode Mode = smNone;
@@ -21,8 +35,10 @@ struct TInvocation {
   // Host mode: the show draws into a window the host made, and only a signal ends it.
   bool Host = false;
   std::uintptr_t HostWindow = 0;  // 0: the root window of the screen
-  bool ShowFps = false;
-  std::vector<std::string> Ignored;  // host options this program does not know
+  TRunOptions Options;
+  std::vector<std::string> Ignored;  // host options this program does not know, or values it cannot use
+  bool Help = false;                 // --help: the options, then the end
+  bool Version = false;              // --version
 };
 
 // `args` without the program name; `hostWindow` is XSCREENSAVER_WINDOW or null. A window number
@@ -31,3 +47,6 @@ TInvocation ParseInvocation(const std::vector<std::string>& args, const char* ho
 
 // A window id as hosts write it: decimal or 0x hexadecimal.
 std::uintptr_t ParseWindowId(const std::string& text);
+
+// What --help prints: every switch and option, one a line.
+std::string UsageText();

@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWidget>
+#include <QWindow>
 #include <cstdio>
 #include <string>
 
@@ -16,19 +17,37 @@ namespace {
 
 // Long enough to type a password, short enough that an unanswered prompt does not freeze the show.
 constexpr int kAnswerTimeoutMs = 30000;
+// How often to look whether the prompt's window is on the screen yet, to take the grabs.
+constexpr int kGrabPollMs = 10;
 
-// Hands the keyboard to the prompt while it is up and back to whoever held it.
+// Hands the keyboard and the pointer to the prompt once it is on the screen (the X server grabs
+// only for windows that can be seen), and back to the show when it goes.
 class GrabHandover {
  public:
-  explicit GrabHandover(QWidget* to) : FHolder(QWidget::keyboardGrabber()) {
-    if (FHolder != nullptr) to->grabKeyboard();
+  GrabHandover(QDialog& prompt, QLineEdit& edit) : FHolder(QWidget::keyboardGrabber()) {
+    if (FHolder == nullptr) return;
+    FHolder->releaseKeyboard();
+    FHolder->releaseMouse();
+    FPoll.setInterval(kGrabPollMs);
+    QObject::connect(&FPoll, &QTimer::timeout, &prompt, [this, &prompt, &edit] {
+      if (prompt.windowHandle() == nullptr || !prompt.windowHandle()->isExposed()) return;
+      FPoll.stop();
+      prompt.activateWindow();
+      edit.setFocus();
+      edit.grabKeyboard();
+      prompt.grabMouse();
+    });
+    FPoll.start();
   }
   ~GrabHandover() {
-    if (FHolder != nullptr) FHolder->grabKeyboard();
+    if (FHolder == nullptr) return;
+    FHolder->grabKeyboard();
+    FHolder->grabMouse();
   }
 
  private:
   QWidget* FHolder;
+  QTimer FPoll;
 };
 
 // The typed text, wiped from the edit's memory as far as Qt lets us.
@@ -57,8 +76,7 @@ bool AskPassword(QWidget* over) {
   QObject::connect(buttons, &QDialogButtonBox::accepted, &prompt, &QDialog::accept);
   QObject::connect(buttons, &QDialogButtonBox::rejected, &prompt, &QDialog::reject);
   QTimer::singleShot(kAnswerTimeoutMs, &prompt, &QDialog::reject);
-  prompt.show();
-  GrabHandover grab(edit);
+  GrabHandover grab(prompt, *edit);
   edit->setFocus();
   if (prompt.exec() != QDialog::Accepted) return false;
 

@@ -27,14 +27,14 @@ std::string SettingsKey() {
 
 }  // namespace
 
-TScreenSaver::TScreenSaver(QWidget* owner, TInvocation invocation)
-    : FOwner(owner), FInvocation(std::move(invocation)) {
+TScreenSaver::TScreenSaver(QWidget* owner, TInvocation invocation) : FOwner(owner), FInvocation(std::move(invocation)) {
   FIdle.setInterval(0);
   FIdle.setTimerType(Qt::PreciseTimer);
   connect(&FIdle, &QTimer::timeout, this, [this] { DoIdle(); });
 }
 
 TScreenSaver::~TScreenSaver() {
+  SetScreenSaverRunning(false);
   RemoveIdle();
   RemoveMessageHook();
   ReleaseResources();
@@ -51,11 +51,20 @@ void TScreenSaver::Loaded() {
   const std::uintptr_t parent = FInvocation.ParentWindow.value_or(0);
   FParentWindow = parent;
   switch (FInvocation.Mode) {
-    case smConfigure: RunConfigure(parent); break;
-    case smChangePassword: RunChangePassword(); break;
-    case smPreview: RunPreview(parent); break;
-    case smSaver: RunSaver(); break;
-    case smNone: break;
+    case smConfigure:
+      RunConfigure(parent);
+      break;
+    case smChangePassword:
+      RunChangePassword();
+      break;
+    case smPreview:
+      RunPreview(parent);
+      break;
+    case smSaver:
+      RunSaver();
+      break;
+    case smNone:
+      break;
   }
 }
 
@@ -84,20 +93,28 @@ void TScreenSaver::RunSaver() {
 void TScreenSaver::RunPreview(std::uintptr_t) {
   FMode = smPreview;
   FOwner->setWindowTitle({});
-  FOwner->setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
-  FOwner->setEnabled(false);
+  // Takes no input; a disabled widget would draw the picture greyed out.
+  FOwner->setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus);
+  FOwner->setAttribute(Qt::WA_TransparentForMouseEvents);
 }
 
-void TScreenSaver::RunConfigure(std::uintptr_t) {
+// The dialog stays above the window that asked for it (a desktop's settings panel).
+void TScreenSaver::RunConfigure(std::uintptr_t parent) {
   FMode = smConfigure;
   FOwner->setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
+  if (parent == 0) return;
+  FOwner->winId();
+  QWindow* host = QWindow::fromWinId(static_cast<WId>(parent));
+  static_cast<QObject*>(host)->setParent(qApp);
+  FOwner->windowHandle()->setTransientParent(host);
 }
 
 // The login password is the saver's password: there is none of its own to change.
 void TScreenSaver::RunChangePassword() {
   FMode = smChangePassword;
-  std::puts("Quorlith 3D asks for your login password when the show ends; change it with your system's "
-            "password tool.");
+  std::puts(
+      "Quorlith 3D asks for your login password when the show ends; change it with your system's "
+      "password tool.");
 }
 
 void TScreenSaver::InstallIdle() { FIdle.start(); }
@@ -183,18 +200,32 @@ void TScreenSaver::ShowCursor(bool show) {
 
 void TScreenSaver::ReleaseResources() { FRegistry.reset(); }
 
+void TScreenSaver::SetScreenSaverRunning(bool running) {
+  if (running == FRunning) return;
+  if (running) {
+    FOwner->grabKeyboard();
+    FOwner->grabMouse();
+  } else {
+    FOwner->releaseKeyboard();
+    FOwner->releaseMouse();
+  }
+  FRunning = running;
+}
+
 // Each input reaches a window of the program first: counting there sees it once, however far it
 // is passed on to widgets afterwards.
 bool TScreenSaver::IsInput(QEvent* event) {
   switch (event->type()) {
     case QEvent::KeyPress:
     case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick: return true;
+    case QEvent::MouseButtonDblClick:
+      return true;
     case QEvent::MouseMove: {
       const QPointF at = static_cast<QMouseEvent*>(event)->globalPosition();
       return CheckMouseMove(static_cast<int>(at.x()), static_cast<int>(at.y()));
     }
-    default: return false;
+    default:
+      return false;
   }
 }
 

@@ -56,6 +56,9 @@ class TScreenSaver : public QObject {
   // The cursor's show count, as the platform keeps it: the cursor shows while the count is >= 0.
   void ShowCursor(bool show);
   void ReleaseResources();
+  // The "screen saver running" flag: while the show runs it holds the keyboard and the pointer, so
+  // no other program gets them.
+  void SetScreenSaverRunning(bool running);
 
   std::uint32_t Delay = 0;  // least milliseconds between two executes; 0: every idle pass
   bool SuspendEnabled = false;
@@ -84,6 +87,7 @@ class TScreenSaver : public QObject {
   QTimer FIdle;
   bool FHooked = false;
   bool FCursorHidden = false;
+  bool FRunning = false;
   int FCursorCount = 0;
   int FMouseX = -1;
   int FMouseY = -1;

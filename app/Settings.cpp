@@ -2,8 +2,8 @@
 
 #include <QCoreApplication>
 
-#include "app/FQuorlith.h"
 #include "app/DataFolder.h"
+#include "app/FQuorlith.h"
 
 namespace {
 
@@ -26,6 +26,11 @@ constexpr const char* kTime = "Time";
 
 void LoadBool(os::Registry& registry, const char* name, QAbstractButton* control) {
   if (registry.ValueExists(name)) control->setChecked(registry.ReadBool(name));
+}
+
+// A pair of radio buttons kept as one value: true selects `on`, false `off`.
+void LoadChoice(os::Registry& registry, const char* name, QRadioButton* on, QRadioButton* off) {
+  if (registry.ValueExists(name)) (registry.ReadBool(name) ? on : off)->setChecked(true);
 }
 
 void LoadText(os::Registry& registry, const char* name, QComboBox* control) {
@@ -58,13 +63,10 @@ void TFormSaver::LoadSettings() {
   RadioButtonAuto->setChecked(true);
 
   os::Registry& registry = ScreenSaver1.Registry();
-  LoadBool(registry, kHardware, RadioButtonHardware);
+  LoadChoice(registry, kHardware, RadioButtonHardware, RadioButtonSoftware);
   LoadBool(registry, k3DFX, CheckBox3DFX);
   LoadBool(registry, kWaitHardware, CheckBoxWaitHardware);
-  // The stored folder gets its separator whatever it ends in: a doubled one still resolves.
-  FDataPath = registry.ValueExists(kDataPath)
-                  ? registry.ReadString(kDataPath) + "/"
-                  : DefaultDataFolder(QCoreApplication::applicationDirPath().toStdString());
+  FDataPath = StoredDataPath(registry);
   LoadBool(registry, kMouseMove, CheckBoxMouseMove);
   LoadBool(registry, kPower, CheckBoxPower);
   LoadText(registry, kResolution, ComboBoxVideoModes);
@@ -76,10 +78,38 @@ void TFormSaver::LoadSettings() {
   LoadBool(registry, kDate, CheckBoxDate);
   LoadBool(registry, kTime, CheckBoxTime);
 
+  if (ScreenSaver1.Mode() == smSaver) ApplyRunOptions(ScreenSaver1.Invocation().Options);
   ScreenSaver1.MouseMoveExit = CheckBoxMouseMove->isChecked();
   ScreenSaver1.SuspendEnabled = CheckBoxPower->isChecked();
   RadioButtonSoftware->setChecked(!RadioButtonHardware->isChecked());
   UpdateEnabling();
+}
+
+// The options of this run win over the stored ones, for this run only.
+void TFormSaver::ApplyRunOptions(const TRunOptions& options) {
+  if (options.Software) (*options.Software ? RadioButtonSoftware : RadioButtonHardware)->setChecked(true);
+  if (options.Resolution) {
+    const QString resolution = QString::fromStdString(*options.Resolution);
+    if (ComboBoxVideoModes->findText(resolution) < 0) ComboBoxVideoModes->addItem(resolution);
+    ComboBoxVideoModes->setCurrentText(resolution);
+  }
+  if (options.DayTime) {
+    const QString time = QString::fromStdString(*options.DayTime);
+    const int item = ComboBoxTime->findText(time);
+    (item >= 0 ? RadioButtonCustom : time == "clock" ? RadioButtonClock : RadioButtonAuto)->setChecked(true);
+    if (item >= 0) ComboBoxTime->setCurrentIndex(item);
+  }
+  const std::pair<const std::optional<bool>&, QCheckBox*> flags[] = {
+      {options.Window, CheckBoxWindow}, {options.Sound, CheckBox3Dsound}, {options.Fps, CheckBoxFPS},
+      {options.Date, CheckBoxDate},     {options.Time, CheckBoxTime},     {options.MouseMoveExit, CheckBoxMouseMove}};
+  for (const auto& [value, box] : flags)
+    if (value) box->setChecked(*value);
+}
+
+// The stored folder gets its separator whatever it ends in: a doubled one still resolves.
+std::string TFormSaver::StoredDataPath(os::Registry& registry) {
+  return registry.ValueExists(kDataPath) ? registry.ReadString(kDataPath) + "/"
+                                         : DefaultDataFolder(QCoreApplication::applicationDirPath().toStdString());
 }
 
 void TFormSaver::SaveSettings() {

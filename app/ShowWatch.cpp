@@ -4,8 +4,9 @@
 #include <QWidget>
 #include <QWindow>
 
-TShowWatch::TShowWatch(QWidget* show, std::uintptr_t host)
-    : FShow(show), FHost(host), FCover(show->winId()) {
+void FitToWindow(QWidget* widget, QSize devicePixels);
+
+TShowWatch::TShowWatch(QWidget* show, std::uintptr_t host) : FShow(show), FHost(host), FCover(show->winId()) {
   FTimer.setInterval(kPollMs);
   connect(&FTimer, &QTimer::timeout, this, [this] { Poll(); });
   FTimer.start();
@@ -21,7 +22,13 @@ void TShowWatch::Poll() {
     QApplication::quit();  // nothing left to draw into
     return;
   }
-  if (*size != FShow->size()) FShow->setGeometry(0, 0, size->width(), size->height());
+  FitToWindow(FShow, *size);
+}
+
+// The X server counts device pixels, Qt's widgets logical ones.
+void FitToWindow(QWidget* widget, QSize devicePixels) {
+  const QSize size = (QSizeF(devicePixels) / widget->devicePixelRatioF()).toSize();
+  if (size != widget->size()) widget->setGeometry(0, 0, size.width(), size.height());
 }
 
 // The foreign window lives as long as the application: deleting it would delete the form's own
@@ -33,6 +40,6 @@ bool EmbedInWindow(QWidget* widget, std::uintptr_t window) {
   static_cast<QObject*>(host)->setParent(qApp);
   widget->winId();
   widget->windowHandle()->setParent(host);
-  widget->setGeometry(0, 0, size->width(), size->height());
+  FitToWindow(widget, *size);
   return true;
 }

@@ -7,6 +7,7 @@
 #include <QLocale>
 #include <QScreen>
 #include <cmath>
+#include <cstdio>
 
 #include "app/FQuorlith.h"
 #include "app/ShowWatch.h"
@@ -85,7 +86,12 @@ void TFormSaver::StartShow() {
   CreateWorld();
 
   TSoundDevice& sound = *FSoundDevice;
-  sound.SetEnabled(CheckBox3Dsound->isChecked());
+  // Hosts start one show per monitor: only the one holding the lock plays.
+  if (ScreenSaver1.Invocation().Host && CheckBox3Dsound->isChecked()) {
+    FSoundLock = std::make_unique<TSoundLock>();
+    if (!FSoundLock->Held()) std::fputs("quorlith3d: another show plays the sound; this one stays silent\n", stderr);
+  }
+  sound.SetEnabled(CheckBox3Dsound->isChecked() && (FSoundLock == nullptr || FSoundLock->Held()));
   sound.SetUse3D(true);
   sound.SetStereo(true);
   sound.SetBitsPerSample(16);
@@ -104,6 +110,13 @@ void TFormSaver::StartShow() {
 
   FVideoModeText.clear();
   FWindow3D->OnCreateScene = TWindowEvent::Bind<&TFormSaver::LoadScene>(this);
+  ApplyRenderSettings(hardware);
+  SelectVideoMode();
+}
+
+// What the start and the load both set: filtering and dithering only with hardware rendering,
+// flat unlit meshes without it (the software driver's speed setting), and the show's view.
+void TFormSaver::ApplyRenderSettings(bool hardware) {
   FWindow3D->WaitHardware = CheckBoxWaitHardware->isChecked();
   FWindow3D->SetTextureQuality(hardware ? 1 : 0);
   FWindow3D->SetDither(hardware);
@@ -114,7 +127,6 @@ void TFormSaver::StartShow() {
   FWindow3D->Viewport().SetBack(kViewBack);
   FWindow3D->Viewport().SetFront(kViewFront);
   FWindow3D->Viewport().SetField(kViewField);
-  SelectVideoMode();
 }
 
 // A hosted show draws at its window's size: the desktop entry of the mode list.
@@ -128,9 +140,9 @@ void TFormSaver::SelectVideoMode() {
     FVideoModeText = wanted;
     return;
   }
-  throw rtl::Exception(rtl::Format("The video mode %s is not offered by the driver \"%s\".\n", wanted,
-                                   FWindow3D->CurrentDriver().Text) +
-                       "Choose another resolution or render mode in the settings dialog.");
+  throw rtl::Exception(
+      rtl::Format("The video mode %s is not offered by the driver \"%s\".\n", wanted, FWindow3D->CurrentDriver().Text) +
+      "Choose another resolution or render mode in the settings dialog.");
 }
 
 void TFormSaver::CreateWorld() {
@@ -149,16 +161,7 @@ void TFormSaver::LoadScene(TWindow3D*) {
   const bool hardware = Engine3D().RenderMode() > rmSoftware;
   LoadWorldFile(FDataPath + kWorldFile);
   SetupWindowOptions();
-  FWindow3D->WaitHardware = CheckBoxWaitHardware->isChecked();
-  FWindow3D->SetTextureQuality(hardware ? 1 : 0);
-  FWindow3D->SetDither(hardware);
-  if (!hardware) {
-    FWorld->Meshes().SetShadeAll(0);
-    FWorld->Meshes().SetLightingAll(false);
-  }
-  FWindow3D->Viewport().SetBack(kViewBack);
-  FWindow3D->Viewport().SetFront(kViewFront);
-  FWindow3D->Viewport().SetField(kViewField);
+  ApplyRenderSettings(hardware);
 
   TMap3D& map = FWorld->Map();
   map.MarkItems(false, false);
@@ -293,8 +296,7 @@ void TFormSaver::CopyCamera() {
   rm::Frame* scene = FCameraFrame->GetScene();
   rm::Vector position, direction, up;
   CheckResult(FCameraFrame->DXFrame()->GetPosition(scene, &position), "Frame3D error: Get position failed");
-  CheckResult(FCameraFrame->DXFrame()->GetOrientation(scene, &direction, &up),
-              "Frame3D error: Get orientation failed");
+  CheckResult(FCameraFrame->DXFrame()->GetOrientation(scene, &direction, &up), "Frame3D error: Get orientation failed");
   rm::Frame* camera = FWindow3D->Camera().DXFrame();
   CheckResult(camera->SetPosition(scene, position.x, position.y, position.z), "Frame3D error: Set position failed");
   CheckResult(camera->SetOrientation(scene, direction.x, direction.y, direction.z, up.x, up.y, up.z),
@@ -324,14 +326,19 @@ void TFormSaver::DrawOverlay(TWindow3D*, TDDCanvas* canvas) {
     return;
   }
   painter.setPen(Qt::yellow);
-  if (CheckBoxFPS->isChecked() || ScreenSaver1.Invocation().ShowFps) {
+  if (CheckBoxFPS->isChecked()) {
     canvas->TextOut(10, 0, QString("FPS %1").arg(FWindow3D->FramesPerSecond()));
   }
   if (!CheckBoxDate->isChecked() && !CheckBoxTime->isChecked()) return;
-  const QLocale locale = QLocale::system();
-  QString text = CheckBoxDate->isChecked() ? locale.toString(QDate::currentDate(), QLocale::LongFormat) : QString();
-  if (CheckBoxTime->isChecked()) text += "   " + locale.toString(QTime::currentTime(), QLocale::ShortFormat);
+  const QString text = BottomText(CheckBoxDate->isChecked(), CheckBoxTime->isChecked(), QDateTime::currentDateTime());
   canvas->TextOut((w - (fa * static_cast<int>(text.size())) / 2) / 2, h - metrics.height(), text);
+}
+
+QString TFormSaver::BottomText(bool date, bool time, const QDateTime& now) {
+  const QLocale locale = QLocale::system();
+  QString text = date ? locale.toString(now.date(), QLocale::LongFormat) : QString();
+  if (time) text += "   " + locale.toString(now.time(), QLocale::ShortFormat);
+  return text;
 }
 
 // Reverse order of making: nothing outlives what it refers to.
@@ -346,4 +353,5 @@ void TFormSaver::DestroyWorld() {
   FWindow3D = nullptr;
   FWorld.reset();
   FSoundDevice.reset();
+  FSoundLock.reset();
 }

@@ -26,8 +26,8 @@ using ReplyPtr = std::unique_ptr<Reply, decltype(&std::free)>;
 ReplyPtr<xcb_get_window_attributes_reply_t> Attributes(xcb_connection_t* connection, std::uintptr_t window) {
   xcb_generic_error_t* error = nullptr;
   ReplyPtr<xcb_get_window_attributes_reply_t> reply(
-      xcb_get_window_attributes_reply(
-          connection, xcb_get_window_attributes(connection, static_cast<xcb_window_t>(window)), &error),
+      xcb_get_window_attributes_reply(connection,
+                                      xcb_get_window_attributes(connection, static_cast<xcb_window_t>(window)), &error),
       &std::free);
   std::free(error);
   return reply;

@@ -8,14 +8,35 @@
 #include "app/FQuorlith.h"
 #include "app/Signals.h"
 
+namespace {
+
+// --help and --version answer without a display.
+bool Answered(const std::vector<std::string>& args) {
+  const TInvocation invocation = ParseInvocation(args, nullptr);
+  if (invocation.Help) std::fputs(UsageText().c_str(), stdout);
+  if (invocation.Version) std::printf("quorlith3d %s\n", TFormSaver::Version().toUtf8().constData());
+  return invocation.Help || invocation.Version;
+}
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  try {
+    if (Answered(args)) return 0;
+  } catch (const std::exception&) {  // reported below, where a message box can show it
+  }
+  if (std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr) {
+    std::fputs("quorlith3d: no display to show on (DISPLAY is not set)\n", stderr);
+    return 1;
+  }
   QApplication application(argc, argv);
   QApplication::setApplicationName("quorlith3d");
   QApplication::setApplicationDisplayName(TFormSaver::kTitle);
 
   TInvocation invocation;
   try {
-    invocation = ParseInvocation(std::vector<std::string>(argv + 1, argv + argc), std::getenv("XSCREENSAVER_WINDOW"));
+    invocation = ParseInvocation(args, std::getenv("XSCREENSAVER_WINDOW"));
   } catch (const std::exception& error) {
     std::fprintf(stderr, "quorlith3d: %s\n", error.what());
     QMessageBox::critical(nullptr, TFormSaver::kTitle, error.what());

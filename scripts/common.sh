@@ -9,8 +9,10 @@ Q3D_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 Q3D_PACKAGES=(
   g++ cmake ninja-build ccache pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  libopenal-dev libpng-dev libpam0g-dev libpam-wrapper
-  qt6-base-dev fonts-dejavu-core xvfb
+  libopenal-dev libpng-dev xscreensaver procps libpam0g-dev libpam-wrapper
+  qt6-base-dev fonts-dejavu-core xvfb xdotool libx11-dev libxext-dev libxcb1-dev
+  desktop-file-utils libxml2-utils imagemagick x11-xserver-utils dpkg-dev lintian libjpeg-dev
+  libglib2.0-bin gsettings-desktop-schemas
   libgl-dev libegl-dev libopengl-dev libgl1-mesa-dri libegl-mesa0
 )
 

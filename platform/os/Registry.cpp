@@ -43,15 +43,17 @@ std::optional<std::pair<std::string_view, std::string_view>> EntryOf(std::string
   return std::pair{Trim(line.substr(0, equals)), Trim(line.substr(equals + 1))};
 }
 
+// Characters that a quoted string writes as a backslash and a letter: its own delimiters and line ends.
+constexpr std::pair<char, char> kEscapes[] = {{'\\', '\\'}, {'"', '"'}, {'\n', 'n'}, {'\r', 'r'}};
+
 std::string Quote(std::string_view text) {
   std::string result = "\"";
   for (const char c : text) {
-    if (c == '\n') {
-      result += "\\n";
-    } else if (c == '\r') {
-      result += "\\r";
+    const auto* escape = std::find_if(std::begin(kEscapes), std::end(kEscapes), [c](auto e) { return e.first == c; });
+    if (escape != std::end(kEscapes)) {
+      result += '\\';
+      result += escape->second;
     } else {
-      if (c == '\\' || c == '"') result += '\\';
       result += c;
     }
   }
@@ -63,26 +65,16 @@ std::optional<std::string> Unquote(std::string_view text) {
   if (text.size() < 2 || text.front() != '"' || text.back() != '"') return std::nullopt;
   std::string result;
   for (std::size_t i = 1; i + 1 < text.size(); ++i) {
-    char c = text[i];
-    if (c == '"') return std::nullopt;
-    if (c == '\\') {
-      if (++i + 1 >= text.size()) return std::nullopt;
-      switch (text[i]) {
-        case 'n':
-          c = '\n';
-          break;
-        case 'r':
-          c = '\r';
-          break;
-        case '\\':
-        case '"':
-          c = text[i];
-          break;
-        default:
-          return std::nullopt;
-      }
+    if (text[i] == '"') return std::nullopt;
+    if (text[i] != '\\') {
+      result += text[i];
+      continue;
     }
-    result += c;
+    const char letter = ++i + 1 < text.size() ? text[i] : '\0';
+    const auto* escape =
+        std::find_if(std::begin(kEscapes), std::end(kEscapes), [letter](auto e) { return e.second == letter; });
+    if (escape == std::end(kEscapes)) return std::nullopt;
+    result += escape->first;
   }
   return result;
 }
@@ -111,6 +103,8 @@ struct Place {
   std::size_t end = std::string::npos;    // after the key's last line: where a new value goes
 };
 
+// Where value `name` stands in the group of `key`; an empty name only finds the group. A damaged value
+// line is passed over, so a write adds a good line after it and the damaged one stays as it was.
 Place Locate(const std::vector<std::string>& lines, const std::string& key, std::string_view name) {
   Place place;
   bool inKey = false;
@@ -146,25 +140,26 @@ std::filesystem::path ConfigDirectory() {
   // A relative XDG_CONFIG_HOME is invalid by the XDG rules and ignored.
   if (const char* config = std::getenv("XDG_CONFIG_HOME"); config != nullptr && *config == '/')
     return std::filesystem::path(config) / "quorlith3d";
+  return HomeDirectory() / ".config" / "quorlith3d";
+}
+
+std::filesystem::path HomeDirectory() {
   const char* home = std::getenv("HOME");
   if (home == nullptr || *home == '\0') {
     const passwd* entry = getpwuid(getuid());
-    if (entry == nullptr) throw rtl::Exception("No folder for the settings: HOME is not set");
+    if (entry == nullptr) throw rtl::Exception("No home folder: HOME is not set");
     home = entry->pw_dir;
   }
-  return std::filesystem::path(home) / ".config" / "quorlith3d";
+  return home;
 }
 
 Registry::Registry(RootKey root)
     : file_(ConfigDirectory() / (root == RootKey::CurrentUser ? "current-user.ini" : "local-machine.ini")) {}
 
 bool Registry::OpenKey(const std::string& path, bool canCreate) {
-  const auto lines = ReadLines();
   const std::string key = KeyPathOf(path);
-  const bool exists = std::any_of(lines.begin(), lines.end(), [&](const std::string& line) {
-    const auto group = GroupOf(line);
-    return group && rtl::SameText(*group, key);
-  });
+  // Read even when the key may be created, so that a file that cannot be read fails here.
+  const bool exists = Locate(ReadLines(), key, {}).end != std::string::npos;
   if (!exists && !canCreate) return false;
   key_ = key;
   readOnly_ = false;
@@ -238,7 +233,7 @@ Registry::Value Registry::Require(const std::string& name, bool isString) const 
 
 void Registry::Write(const std::string& name, const std::string& encoded) {
   if (!key_ || readOnly_)
-    throw rtl::Exception(rtl::Format("Cannot write settings value \"%s\": no key is open for writing", name));
+    throw rtl::Exception(rtl::Format("Cannot write settings value \"%s\": the key is not open for writing", name));
   if (!FitsOnLine(name, "=\r\n") || !FitsOnLine(*key_, "\r\n"))
     throw rtl::Exception(
         rtl::Format("Cannot write settings value \"%s\" in [%s]: the name cannot be stored", name, *key_));

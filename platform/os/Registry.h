@@ -14,6 +14,8 @@ enum class RootKey { CurrentUser, LocalMachine };
 // else $XDG_CONFIG_HOME/quorlith3d, else ~/.config/quorlith3d. The fall-backs matter: some desktops
 // start savers without any XDG variable.
 std::filesystem::path ConfigDirectory();
+// The user's home folder: $HOME, else the account's.
+std::filesystem::path HomeDirectory();
 
 // The settings store, shaped like the system registry the shell was written against: each root key is
 // one INI file in the configuration folder ("current-user.ini", "local-machine.ini"), each key path an

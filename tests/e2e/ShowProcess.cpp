@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QImageWriter>
 #include <QScreen>
 #include <QThread>
@@ -21,7 +22,7 @@ void UseDisplay() {
   static char name[] = "e2e_tests";
   static char* argv[] = {name, nullptr};
   static QApplication* application = new QApplication(argc, argv);
-  (void)application;
+  application->setApplicationDisplayName("Quorlith 3D");  // as the program names itself: its settings key
 }
 
 namespace {
@@ -85,9 +86,9 @@ ShowProcess::~ShowProcess() {
   FProcess.waitForFinished(2000);
 }
 
-void ShowProcess::Start(const QStringList& arguments) {
+void ShowProcess::Start(const QStringList& arguments, const QString& program) {
   FProcess.setProcessEnvironment(FEnvironment);
-  FProcess.start(Q3D_PROGRAM, arguments);
+  FProcess.start(program, arguments);
   ASSERT_TRUE(FProcess.waitForStarted(5000));
 }
 
@@ -106,7 +107,24 @@ QString ShowProcess::Errors() {
   return FErrors;
 }
 
+long ShowProcess::CpuTicks() const {
+  QFile stat(QString("/proc/%1/stat").arg(FProcess.processId()));
+  if (!stat.open(QIODevice::ReadOnly)) return -1;
+  // The fields after the command name, which is in parentheses and may hold spaces.
+  const QString text = QString::fromUtf8(stat.readAll());
+  const QStringList fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+  return fields.value(11).toLong() + fields.value(12).toLong();
+}
+
 void XDoTool(const QStringList& arguments) { ASSERT_EQ(QProcess::execute("xdotool", arguments), 0) << "xdotool"; }
+
+bool WaitForWindow(const QString& title) {
+  QProcess search;
+  search.start("xdotool", {"search", "--sync", "--onlyvisible", "--name", "^" + title + "$"});
+  const bool found = search.waitForFinished(5000) && search.exitCode() == 0;
+  if (!found) search.kill();
+  return found;
+}
 
 QImage Screenshot(unsigned long window) {
   return QGuiApplication::primaryScreen()->grabWindow(window).toImage().convertToFormat(QImage::Format_RGB32);

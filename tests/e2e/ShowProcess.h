@@ -42,7 +42,7 @@ class ShowProcess {
   ~ShowProcess();
 
   QProcessEnvironment& Environment() { return FEnvironment; }
-  void Start(const QStringList& arguments);
+  void Start(const QStringList& arguments, const QString& program = Q3D_PROGRAM);
   // Waits for the program to end; false when it still runs after `ms`.
   bool WaitEnded(int ms);
   bool Running() const { return FProcess.state() != QProcess::NotRunning; }
@@ -50,6 +50,8 @@ class ShowProcess {
   bool Crashed() const { return FProcess.exitStatus() == QProcess::CrashExit; }
   qint64 Pid() const { return FProcess.processId(); }
   QString Errors();
+  // Processor time the program has used so far, in clock ticks (user and system).
+  long CpuTicks() const;
 
  private:
   QProcessEnvironment FEnvironment;
@@ -59,6 +61,14 @@ class ShowProcess {
 
 // Runs xdotool with these arguments and waits for it.
 void XDoTool(const QStringList& arguments);
+// Waits up to 5 s for a window of that exact title to be shown.
+bool WaitForWindow(const QString& title);
+// How much longer the sanitized build takes for the same work.
+#ifdef Q3D_SANITIZED
+constexpr int kSlowdown = 5;
+#else
+constexpr int kSlowdown = 1;
+#endif
 // The whole screen, or one window of the display.
 QImage Screenshot(unsigned long window = 0);
 // How many different colours a picture has (counted up to `enough`).

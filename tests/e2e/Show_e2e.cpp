@@ -3,8 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
+#include <QFile>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTemporaryDir>
 
 #include "tests/e2e/ShowProcess.h"
+#include "wallpaper/WallpaperPro.h"
 
 using namespace e2e;
 
@@ -19,7 +24,7 @@ class ShowTest : public testing::Test {
     ASSERT_GE(ColourCount(picture), 32) << "the world is on the screen within 5 s";
   }
   // Whether input ends the show within a second, with status 0.
-  static bool EndsWithin1s(ShowProcess& show) { return show.WaitEnded(1000) && show.ExitCode() == 0; }
+  static bool EndsWithin1s(ShowProcess& show) { return show.WaitEnded(1000 * kSlowdown) && show.ExitCode() == 0; }
 
   ShowFolders Folders;
 };
@@ -40,4 +45,149 @@ TEST_F(ShowTest, TheShowFillsTheScreenAndAKeyOrAReleasedButtonEndsIt) {
   EXPECT_TRUE(show.Running()) << "a pressed button does not end the show";
   XDoTool({"mouseup", "1"});
   EXPECT_TRUE(EndsWithin1s(show)) << show.Errors().toStdString();
+}
+
+// With exit on mouse move on: the first five moves are ignored, the sixth is the reference point,
+// and only a move of more than two pixels on both axes from it ends the show.
+TEST_F(ShowTest, MouseMovesEndTheShowOnlyWhenAskedAndPastTheThresholdOnBothAxes) {
+  XDoTool({"mousemove", "600", "500"});
+  {
+    ShowProcess show(Folders);
+    StartShow(show);
+    for (int x = 700; x <= 1000; x += 100) XDoTool({"mousemove", QString::number(x), "600"});
+    Pause(300);
+    EXPECT_TRUE(show.Running()) << "no move ends the show while exit on mouse move is off";
+  }
+  Folders.SetSaverValue("ExitOnMouseMove", 1);
+  ShowProcess show(Folders);
+  StartShow(show);
+  for (int i = 1; i <= 6; ++i) {
+    XDoTool({"mousemove", QString::number(600 + i), "500"});
+    Pause(60);
+  }
+  XDoTool({"mousemove", "609", "500"});  // three pixels from the reference, on one axis only
+  Pause(300);
+  EXPECT_TRUE(show.Running());
+  XDoTool({"mousemove", "609", "503"});
+  EXPECT_TRUE(EndsWithin1s(show)) << show.Errors().toStdString();
+}
+
+// With the desktop's password flag on, input brings up the prompt, checked through PAM (a service of
+// the test's own that knows one password for the user running it). The show stands still while the
+// prompt is up and goes on after a wrong password; the right one ends it.
+TEST_F(ShowTest, WithThePasswordOnInputAsksForItAndOnlyTheRightOneEndsTheShow) {
+  QTemporaryDir services;
+  const QString user = qEnvironmentVariable("USER", "root");
+  {
+    QFile passdb(services.filePath("passdb"));
+    ASSERT_TRUE(passdb.open(QIODevice::WriteOnly));
+    passdb.write((user + ":open sesame:quorlith3d\n").toUtf8());
+    QFile service(services.filePath("quorlith3d"));
+    ASSERT_TRUE(service.open(QIODevice::WriteOnly));
+    const QString matrix = QString(Q3D_PAM_MODULES "/pam_matrix.so passdb=") + passdb.fileName();
+    service.write(("auth required " + matrix + "\naccount required " + matrix + "\n").toUtf8());
+  }
+  Folders.SetDesktopValue("ScreenSaveUsePassword", 1);
+  ShowProcess show(Folders);
+  for (const QString& variable : QString(Q3D_PAM_ENVIRONMENT).split(',', Qt::SkipEmptyParts)) {
+    show.Environment().insert(variable.section('=', 0, 0), variable.section('=', 1));
+  }
+  show.Environment().insert("PAM_WRAPPER_SERVICE_DIR", services.path());
+  show.Environment().insert("USER", user);
+  StartShow(show);
+
+  // The top left of the screen, away from the prompt and its blinking cursor.
+  const auto corner = [] { return Screenshot().copy(0, 0, 400, 300); };
+  XDoTool({"key", "space"});
+  ASSERT_TRUE(WaitForWindow("Quorlith 3D")) << "the prompt";
+  Pause(300);
+  const QImage asked = corner();
+  Pause(700);
+  EXPECT_EQ(corner(), asked) << "the show stands still while the prompt is up";
+  XDoTool({"type", "wrong guess"});
+  XDoTool({"key", "Return"});
+  QElapsedTimer clock;
+  clock.start();
+  while (corner() == asked && clock.elapsed() < 3000 * kSlowdown) Pause(100);
+  EXPECT_TRUE(show.Running()) << "a wrong password lets the show go on";
+  EXPECT_NE(corner(), asked) << "and it moves again";
+
+  XDoTool({"key", "space"});
+  ASSERT_TRUE(WaitForWindow("Quorlith 3D"));
+  Pause(300);
+  XDoTool({"type", "open sesame"});
+  XDoTool({"key", "Return"});
+  EXPECT_TRUE(EndsWithin1s(show)) << show.Errors().toStdString();
+}
+
+// The saver's password is the login password: there is nothing to change, and the program says so.
+TEST_F(ShowTest, ChangingThePasswordEndsAtOnceWithOneLine) {
+  ShowProcess change(Folders);
+  change.Start({"/a"});
+  ASSERT_TRUE(change.WaitEnded(3000));
+  EXPECT_EQ(change.ExitCode(), 0);
+}
+
+// Standalone, a world that cannot be loaded is a message box; the program ends with status 1 once
+// the user has read it.
+TEST_F(ShowTest, AMissingWorldIsAMessageAndAFailingStatus) {
+  QFile::remove(Folders.WorldFile());
+  ShowProcess show(Folders);
+  show.Start({"/s"});
+  Pause(2000);
+  EXPECT_TRUE(show.Errors().contains("Cannot open file")) << show.Errors().toStdString();
+  XDoTool({"key", "Return"});
+  ASSERT_TRUE(show.WaitEnded(2000));
+  EXPECT_EQ(show.ExitCode(), 1);
+}
+
+// The wallpaper switch installs the product picture and ends; nothing of the show starts.
+TEST_F(ShowTest, TheWallpaperSwitchInstallsThePictureAndEnds) {
+  QTemporaryDir data;
+  ShowProcess wallpaper(Folders);
+  wallpaper.Environment().insert("XDG_DATA_HOME", data.path());
+  wallpaper.Environment().remove("XDG_CURRENT_DESKTOP");
+  wallpaper.Start({"-W"});
+  ASSERT_TRUE(wallpaper.WaitEnded(5000 * kSlowdown));
+  EXPECT_EQ(wallpaper.ExitCode(), 0) << wallpaper.Errors().toStdString();
+  const QString bitmap = data.filePath("quorlith3d/Quorlith 3D.bmp");
+  EXPECT_EQ(QImage(bitmap).size(), QGuiApplication::primaryScreen()->size());
+  QFile store(Folders.ConfigFolder() + "/current-user.ini");
+  ASSERT_TRUE(store.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(store.readAll().contains(("WallPaper=\"" + bitmap + "\"").toUtf8()));
+  TWallpaperPro none;  // the root window as it was, for the tests that follow
+  none.Apply();
+}
+
+// Two monitors: the world on the primary one, the other covered black; input there ends the show.
+TEST_F(ShowTest, TheStandaloneShowCoversEveryScreen) {
+  QProcess server;
+  server.start("Xvfb", {":97", "-screen", "0", "800x600x24", "-screen", "1", "640x480x24", "-nolisten", "tcp"});
+  ASSERT_TRUE(server.waitForStarted());
+  Pause(800);
+  const auto shot = [](const char* screen) {
+    QProcess import;
+    import.start("import", {"-display", screen, "-window", "root", "png:-"});
+    import.waitForFinished(10000);
+    return QImage::fromData(import.readAllStandardOutput(), "PNG").convertToFormat(QImage::Format_RGB32);
+  };
+  QProcess::execute("xsetroot", {"-display", ":97.1", "-solid", "white"});
+  ShowProcess show(Folders);
+  show.Environment().insert("DISPLAY", ":97");
+  show.Start({"/s"});
+  Pause(3000 * kSlowdown);
+  EXPECT_GE(ColourCount(shot(":97.0")), 32) << show.Errors().toStdString();
+  const QImage other = shot(":97.1");
+  ASSERT_EQ(other.size(), QSize(640, 480));
+  EXPECT_EQ(ColourCount(other), 1);
+  EXPECT_EQ(other.pixel(320, 240), qRgb(0, 0, 0)) << "black, not the white desktop";
+  QProcess key;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert("DISPLAY", ":97.1");
+  key.setProcessEnvironment(environment);
+  key.start("xdotool", {"key", "space"});
+  key.waitForFinished();
+  EXPECT_TRUE(EndsWithin1s(show));
+  server.terminate();
+  server.waitForFinished();
 }

@@ -9,6 +9,7 @@
 
 #include "platform/rtl/Cast.h"
 #include "platform/rtl/FileStream.h"
+#include "scene/Shape3D.h"
 #include "tests/scene/FrameTest.h"
 #include "tests/scene/TestWorld.h"
 #include "tests/support/Raises.h"
@@ -149,3 +150,44 @@ TEST_F(WorldTest, FlippedBytesNeverCrashOrExhaustMemory) {
 }
 
 }  // namespace
+
+// Items under items of a map object that lies, turned and moved, in a scene: a world saved after
+// loading loads back to the same world, however often it goes round.
+TEST_F(WorldTest, NestedItemsOfAPlacedLinkedObjectStayPutThroughRepeatedSaves) {
+  TWorld3D world(&Device);
+  BuildTestWorld(world);
+  auto& nest = rtl::CheckedCast<TModel3D>(*world.Models().Add("Nest"));
+  auto& base = rtl::CheckedCast<TShape3D>(*nest.CreateItem("TShape3D"));
+  base.SetParent(&nest.Root());
+  base.SetVisual(rtl::CheckedCast<TMesh3D>(world.Meshes().ItemByName("Rock")));
+  base.GetPosition().SetXYZ(0, 50, 0);
+  auto& top = rtl::CheckedCast<TShape3D>(*nest.CreateItem("TShape3D"));
+  top.SetParent(&base);
+  top.SetVisual(rtl::CheckedCast<TMesh3D>(world.Meshes().ItemByName("Rock")));
+  top.GetPosition().SetXYZ(10, 20, 0);
+  auto& object = rtl::CheckedCast<TObject3D>(*world.Map().Objects().Add("Nest1"));
+  object.SetModel(&nest);
+  auto& hill = rtl::CheckedCast<TScene3D>(*world.Map().Scenes().ItemByName("Hill"));
+  hill.Root().GetPosition().SetXYZ(-40, 5, 70);
+  object.Root().GetPosition().SetXYZ(300, 0, -200);
+  object.Root().GetOrientation().SetOrientation(1, 0, 0, 0, 1, 0);
+  hill.AddObject(&object);
+
+  std::vector<std::uint8_t> bytes = SavedWorld(world);
+  std::vector<rm::Vector> places;
+  for (int round = 0; round < 3; ++round) {
+    TWorld3D loaded(&Device);
+    loaded.Textures().KeepSource = true;
+    auto stream = StreamOf(bytes);
+    loaded.LoadFromStream(stream);
+    TObject3D* placed = loaded.Map().FindObject("Nest1");
+    const TFrame3D& nested = *placed->Root().GetChild(0)->GetChild(0);
+    places.push_back(PlatformPosition(nested));
+    const auto saved = SavedWorld(loaded);
+    if (round > 0) {
+      EXPECT_EQ(saved, bytes) << "round " << round;
+    }
+    bytes = saved;
+  }
+  for (const rm::Vector& place : places) ExpectVector(place, places[0].x, places[0].y, places[0].z);
+}

@@ -17,31 +17,30 @@ const std::string kRight = "correct horse battery staple";
 
 // The services of these tests, in a folder of their own that pam_wrapper reads at the first pam_start
 // of the process. pam_matrix checks the password against a file of its own; "verbose" makes it say
-// whether it succeeded, "echo" makes it ask for the password in the open; pam_chatty only talks (three lines of each
-// kind).
-const testing_support::TempDir& Services() {
+// whether it succeeded, "echo" makes it ask for the password in the open; pam_chatty only talks
+// (three lines of each kind).
+void UseTheTestServices() {
   static const testing_support::TempDir folder;
   static const bool written = [] {
     const std::string user = getpwuid(getuid())->pw_name;
-    const std::string matrix = Q3D_PAM_MODULES "/pam_matrix.so passdb=" + folder.File("");
-    const auto write = [&](const std::string& service, const std::string& lines) {
+    const auto write = [&](const std::string& service, const std::string& options, const std::string& first) {
       std::ofstream(folder.File(service + ".passdb")) << user << ':' << kRight << ':' << service << '\n';
-      std::ofstream(folder.File(service)) << lines;
+      const std::string matrix = Q3D_PAM_MODULES "/pam_matrix.so passdb=" + folder.File(service + ".passdb");
+      std::ofstream(folder.File(service))
+          << first << "auth required " << matrix << ' ' << options << "\naccount required " << matrix << '\n';
     };
-    write("q3d-verbose", "auth required " + matrix + "q3d-verbose.passdb verbose\n" + "account required " + matrix +
-                             "q3d-verbose.passdb\n");
-    write("q3d-chatty", "auth required " Q3D_PAM_MODULES "/pam_chatty.so info error\n" + ("auth required " + matrix) +
-                            "q3d-chatty.passdb echo\n" + "account required " + matrix + "q3d-chatty.passdb\n");
-    write("q3d-broken", "auth required /nonexistent/pam_broken.so\naccount required /nonexistent/pam_broken.so\n");
+    write("q3d-verbose", "verbose", "");
+    write("q3d-chatty", "echo", "auth required " Q3D_PAM_MODULES "/pam_chatty.so info error\n");
+    std::ofstream(folder.File("q3d-broken")) << "auth required /nonexistent/pam_broken.so\n"
+                                                "account required /nonexistent/pam_broken.so\n";
     return setenv("PAM_WRAPPER_SERVICE_DIR", folder.Path().c_str(), 1) == 0;
   }();
   EXPECT_TRUE(written);
-  return folder;
 }
 
 // A check through the services above, with the same wiping checks each time.
 os::PasswordResult Check(const std::string& service, std::string password) {
-  Services();
+  UseTheTestServices();
   const char* buffer = password.data();
   const std::size_t length = password.size();
   os::PasswordResult result = os::CheckPassword(service, password);
@@ -55,8 +54,9 @@ class PasswordTest : public testing::Test {
  protected:
   void SetUp() override {
     // Without the wrapper these services would be looked for among the machine's own.
-    if (dlopen("libpam_wrapper.so", RTLD_NOW | RTLD_NOLOAD) == nullptr)
-      GTEST_SKIP() << "needs LD_PRELOAD=libpam_wrapper.so PAM_WRAPPER=1, as ctest runs it";
+    void* wrapper = dlopen("libpam_wrapper.so", RTLD_NOW | RTLD_NOLOAD);
+    if (wrapper == nullptr) GTEST_SKIP() << "needs LD_PRELOAD=libpam_wrapper.so PAM_WRAPPER=1, as ctest runs it";
+    dlclose(wrapper);
   }
 };
 

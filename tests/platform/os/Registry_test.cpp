@@ -48,6 +48,8 @@ TEST_F(RegistryTest, ValuesKeepTheirTypeAndTextExactly) {
     for (std::size_t i = 0; i < texts.size(); ++i) registry.WriteString("Text" + std::to_string(i), texts[i]);
     registry.WriteString("Number as text", "1");
     registry.WriteBool("Hardware", false);
+    EXPECT_EQ(MessageOf([&] { registry.WriteInteger("Bad=name", 1); }),
+              "Cannot write settings value \"Bad=name\" in [" + kKey + "]: the name cannot be stored");
   }
   const auto file = std::filesystem::path(FConfig) / "local-machine.ini";
   EXPECT_NE(Contents(file).find("[" + kKey + "]\nHardware=0\nNegative=-2147483648\n"), std::string::npos)
@@ -70,7 +72,7 @@ TEST_F(RegistryTest, ValuesKeepTheirTypeAndTextExactly) {
             "Settings value \"Hardware\"" + where + " is not a string");
   EXPECT_EQ(MessageOf([&] { registry.ReadBool("Power"); }), "Settings value \"Power\"" + where + " is missing");
   EXPECT_EQ(MessageOf([&] { registry.WriteBool("Power", true); }),
-            "Cannot write settings value \"Power\": no key is open for writing");
+            "Cannot write settings value \"Power\": the key is not open for writing");
 
   os::Registry user(os::RootKey::CurrentUser);
   EXPECT_FALSE(user.OpenKeyReadOnly(kKey)) << "each root key is a file of its own";
