@@ -22,6 +22,9 @@ constexpr float kWaterLevel = 0.0f;
 constexpr float kMountainInner = 780.0f;
 constexpr float kMountainOuter = 4000.0f;
 
+// The sun's direction: low in the south-west, so that its light brings out the land's relief.
+constexpr float kSunX = 0.55f, kSunY = -0.5f, kSunZ = 0.67f;
+
 // The show's texture settings, under which textures are converted when the world is built too:
 // texture animation keys hold pixels in the converted format.
 constexpr int kTextureMinSize = 8;

@@ -47,6 +47,10 @@ void TPicture::Disc(float cx, float cy, float radius, const TRgb& c) {
   }
 }
 
+void TPicture::ScaleAll(float k) {
+  for (TRgb& c : FPixels) c = Scale(c, k);
+}
+
 void TPicture::ToImage(TImage* image) const {
   image->Release();
   image->Desc = rm::Image{};

@@ -30,6 +30,8 @@ class TPicture {
   // A line of the given width, in pixels.
   void Line(float x0, float y0, float x1, float y1, float width, const TRgb& c);
   void Disc(float cx, float cy, float radius, const TRgb& c);
+  // Every pixel times k.
+  void ScaleAll(float k);
 
   // The stored picture: 24 bits, rows bottom-up, each component rounded to a byte.
   void ToImage(TImage* image) const;

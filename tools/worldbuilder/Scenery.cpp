@@ -35,8 +35,9 @@ TGround GroundKind(const Vector& centre, const Vector& normal, float noise) {
 // One tile: a surface per ground kind, each triangle in the surface its kind chooses. Steep
 // ground takes its texture from the side so that cliffs are not smeared.
 void AddLandTile(TWorld3D& world, int ti, int tj) {
-  TGeometry surfaces[5];
-  std::map<std::pair<int, int>, std::uint32_t> used[5];
+  constexpr int kSurfaces = 5 * kGroundShadeCount;  // a surface per ground kind and shade
+  TGeometry surfaces[kSurfaces];
+  std::map<std::pair<int, int>, std::uint32_t> used[kSurfaces];
   auto corner = [](int i, int j) {
     const float x = -kLandHalf + static_cast<float>(i) * kLandCell, z = -kLandHalf + static_cast<float>(j) * kLandCell;
     return Vector{x, CornerHeight(x, z), z};
@@ -45,7 +46,7 @@ void AddLandTile(TWorld3D& world, int ti, int tj) {
     auto [at, added] = used[kind].try_emplace({i, j}, 0u);
     if (!added) return at->second;
     const Vector p = corner(i, j);
-    const bool side = kind == static_cast<int>(TGround::Rock);
+    const bool side = kind / kGroundShadeCount == static_cast<int>(TGround::Rock);
     const float u = (side ? p.x + p.z : p.x) / kGroundRepeat, v = (side ? -p.y : p.z) / kGroundRepeat;
     at->second = surfaces[kind].AddVertex(p, u, v);
     surfaces[kind].SetNormal(at->second, GroundNormal(p.x, p.z));
@@ -63,7 +64,9 @@ void AddLandTile(TWorld3D& world, int ti, int tj) {
         Vector normal = rm::Normalize(rm::Cross(b - a, c - a));
         if (normal.y < 0.0f) normal = normal * -1.0f;
         const float noise = ValueNoise(centre.x / 40.0f, centre.z / 40.0f, kTerrainSeed + 7);
-        const int kind = static_cast<int>(GroundKind(centre, normal, noise));
+        const float sunlight = -rm::Dot(normal, rm::Normalize({kSunX, kSunY, kSunZ}));
+        const int shade = sunlight < 0.45f ? 0 : sunlight < 0.62f ? 1 : 2;
+        const int kind = static_cast<int>(GroundKind(centre, normal, noise)) * kGroundShadeCount + shade;
         surfaces[kind].AddTriangle(vertex(kind, tri[0][0], tri[0][1]), vertex(kind, tri[1][0], tri[1][1]),
                                    vertex(kind, tri[2][0], tri[2][1]), {0, 1, 0});
       }
@@ -74,8 +77,10 @@ void AddLandTile(TWorld3D& world, int ti, int tj) {
   for (const TGeometry& s : surfaces) any = any || !s.Empty();
   if (!any) return;
   TMesh3D& mesh = AddMesh(world, name);
-  for (int kind = 0; kind < 5; ++kind) {
-    if (!surfaces[kind].Empty()) surfaces[kind].Emit(mesh, kGroundMaterials[kind]);
+  for (int kind = 0; kind < kSurfaces; ++kind) {
+    const std::string material =
+        std::string(kGroundMaterials[kind / kGroundShadeCount]) + kGroundShades[kind % kGroundShadeCount];
+    if (!surfaces[kind].Empty()) surfaces[kind].Emit(mesh, material);
   }
 }
 
@@ -210,8 +215,7 @@ void AddSceneryModels(TWorld3D& world) {
 void PlaceScenery(TWorld3D& world, TScene3D& scene) {
   AddObject(world, scene, "Daylight", "Daylight");
   TObject3D& light = *static_cast<TObject3D*>(scene.Objects().ItemByName("Daylight"));
-  // The sun stands low in the south-west, so that its light brings out the land's relief.
-  light.GetItem(1)->GetOrientation().SetOrientation(0.55f, -0.5f, 0.67f, 0.0f, 1.0f, 0.0f);
+  light.GetItem(1)->GetOrientation().SetOrientation(kSunX, kSunY, kSunZ, 0.0f, 1.0f, 0.0f);
   AddObject(world, scene, "Land", "Land");
   AddObject(world, scene, "Mountains", "Mountains");
   // The lake after the land: where the device blends, the bed shows through.

@@ -224,7 +224,13 @@ class TCatalog {
 
 void AddTexturesAndMaterials(TWorld3D& world) {
   TCatalog catalog(world);
-  for (int kind = 0; kind < 5; ++kind) catalog.Texture(kGroundMaterials[kind], Ground(static_cast<TGround>(kind)));
+  for (int kind = 0; kind < 5; ++kind) {
+    for (int shade = 0; shade < kGroundShadeCount; ++shade) {
+      TPicture picture = Ground(static_cast<TGround>(kind));
+      picture.ScaleAll(kGroundShadeLevels[shade]);
+      catalog.Texture(std::string(kGroundMaterials[kind]) + kGroundShades[shade], picture);
+    }
+  }
   TTexture3D& water = catalog.Texture("Water", Water(0));
   catalog.FlipBook(water, kWaterFrames, Water);
   // Water lets the bed show through where the device blends; the software driver draws it opaque.

@@ -20,9 +20,12 @@ namespace {
 constexpr int kPictureWidth = 1920;
 constexpr int kPictureHeight = 1080;
 
-// Extra views: a file name stem and seconds, e.g. "look 10 40 80" writes look_010.png ...
+// Extra views: a file name stem and seconds, e.g. "look 10 40 80" writes look_010.png ... They
+// show the world as the show draws it with the software driver: every surface flat and unlit.
 void SaveViews(THeadlessView& view, TWorld3D& world, worldbuilder::TShowTime& time, int argc, char** argv) {
   const std::string stem = argv[2];
+  world.Meshes().SetShadeAll(0);
+  world.Meshes().SetLightingAll(false);
   for (int i = 3; i < argc; ++i) {
     const float seconds = static_cast<float>(std::atof(argv[i]));
     time.At(seconds);
