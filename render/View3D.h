@@ -14,6 +14,7 @@
 #include "app/Timeserv.h"
 #include "platform/dd/qt/SurfaceWidget.h"
 #include "platform/rm/Device.h"
+#include "platform/rm/DeviceSetUp.h"
 #include "platform/rm/Viewport.h"
 #include "render/DDCanvas.h"
 #include "render/DXEnum.h"
@@ -122,6 +123,7 @@ class TWindow3D : public dd::qt::SurfaceWidget {
   void CreateClipper();
   void CreateZBuffer(int width, int height);
   void CreateDevices();
+  rm::DeviceSetUp SetUp() const;
   void SetDeviceStates();
   void UpdatePalette();
   void ConfigureViewport();
