@@ -7,11 +7,10 @@
 #include "platform/rm/DeviceSetUp.h"
 #include "platform/rm/Mesh.h"
 #include "render/PngFile.h"
+#include "render/ShowView.h"
 
 namespace {
 
-constexpr float kFront = 24.0f;
-constexpr float kField = 20.0f;
 constexpr int kDepthBits = 16;
 // The headless view's words for each step of the device set-up.
 constexpr rm::SetUpMessages kSetUpMessages{
@@ -35,9 +34,9 @@ THeadlessView::THeadlessView(int width, int height, d3d::PixelFormat format, con
   FCamera->SetParent(FScene.get());
   CheckResult(FRoot->CreateViewport(FDevice.Get(), FCamera->DXFrame(), 0, 0, width, height, &FViewport),
               "Window3D error: Create viewport failed");
-  CheckResult(FViewport->SetBack(TMapPainter::TOptions{}.Back), "Window3D error: Can't set back plane");
-  CheckResult(FViewport->SetFront(kFront), "Window3D error: Can't set front plane");
-  CheckResult(FViewport->SetField(kField), "Window3D error: Can't set field of view");
+  CheckResult(FViewport->SetBack(kShowBack), "Window3D error: Can't set back plane");
+  CheckResult(FViewport->SetFront(kShowFront), "Window3D error: Can't set front plane");
+  CheckResult(FViewport->SetField(kShowField), "Window3D error: Can't set field of view");
   FPainter = std::make_unique<TMapPainter>(*FViewport, *FDevice, *FScene, *FCamera);
 }
 

@@ -13,6 +13,7 @@
 #include "platform/rtl/Cast.h"
 #include "platform/rtl/Faults.h"
 #include "render/HeadlessView.h"
+#include "render/ShowView.h"
 #include "scene/World3D.h"
 #include "tests/scene/TestWorld.h"
 #include "tests/support/Picture.h"
@@ -119,15 +120,15 @@ class ViewTest : public ::testing::Test {
   }
   int ModeNamed(const std::string& text) { return Window->CurrentDriver().VideoModes->IndexOf(text); }
 
-  // The show's view through the world's camera item: front plane 24, field 20.
+  // The show's view through the world's camera item.
   void LookThroughCamera() {
     TCamera3D* camera = FindCamera(World->Map());
     ASSERT_NE(camera, nullptr);
     Window->Camera().GetPosition().Assign(camera->GetPosition());
     Window->Camera().GetOrientation().Assign(camera->GetOrientation());
-    Window->Viewport().SetFront(24);
-    Window->Viewport().SetField(20);
-    Window->Viewport().SetBack(1000000);
+    Window->Viewport().SetFront(kShowFront);
+    Window->Viewport().SetField(kShowField);
+    Window->Viewport().SetBack(kShowBack);
   }
 
   void Settle() {
