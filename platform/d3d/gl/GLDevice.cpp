@@ -68,11 +68,11 @@ enum class Towards { Framebuffer, Memory };
 
 // 24- and 32-bit pixels and their transfer words: going in, the framebuffer gets opaque pixels; coming
 // out, a 32-bit target's unused byte is written as zero.
-template <int kMemoryBytes>
-void ConvertWords(Towards towards, std::uint8_t* memory, std::uint8_t* transfer, int width) {
+template <Towards kTowards, int kMemoryBytes>
+void ConvertWords(std::uint8_t* memory, std::uint8_t* transfer, int width) {
   for (int x = 0; x < width; ++x, memory += kMemoryBytes, transfer += 4) {
     std::uint32_t word = 0;
-    if (towards == Towards::Memory) {
+    if constexpr (kTowards == Towards::Memory) {
       std::memcpy(&word, transfer, 4);
       word &= 0x00FFFFFFu;
       std::memcpy(memory, &word, kMemoryBytes);
@@ -85,18 +85,19 @@ void ConvertWords(Towards towards, std::uint8_t* memory, std::uint8_t* transfer,
 }
 
 // One row of `width` pixels between the memory's bytes and the transfer's, either way.
-void ConvertRow(PixelFormat format, Towards towards, std::uint8_t* memory, std::uint8_t* transfer, int width) {
+template <Towards kTowards>
+void ConvertRow(PixelFormat format, std::uint8_t* memory, std::uint8_t* transfer, int width) {
   switch (format) {
     case PixelFormat::RGB565: {
       const std::size_t bytes = static_cast<std::size_t>(width) * 2;
-      towards == Towards::Memory ? std::memcpy(memory, transfer, bytes) : std::memcpy(transfer, memory, bytes);
+      kTowards == Towards::Memory ? std::memcpy(memory, transfer, bytes) : std::memcpy(transfer, memory, bytes);
       break;
     }
     case PixelFormat::RGB888:
-      ConvertWords<3>(towards, memory, transfer, width);
+      ConvertWords<kTowards, 3>(memory, transfer, width);
       break;
     default:
-      ConvertWords<4>(towards, memory, transfer, width);
+      ConvertWords<kTowards, 4>(memory, transfer, width);
       break;
   }
 }
@@ -282,7 +283,7 @@ void GLDevice::CopyIn(const Rect& rect) {
   const Transfer transfer = TransferOf(FTarget.format);
   FPixels.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
   for (int y = 0; y < height; ++y)
-    ConvertRow(FTarget.format, Towards::Framebuffer, MemoryRow(rect, y), TransferRow(rect, y), width);
+    ConvertRow<Towards::Framebuffer>(FTarget.format, MemoryRow(rect, y), TransferRow(rect, y), width);
   glActiveTexture(kTargetUnit);
   glBindTexture(GL_TEXTURE_2D, FColorTexture);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
@@ -531,7 +532,7 @@ void GLDevice::Flush() {
   FFlushed.resize(rowBytes * static_cast<std::size_t>(height));
   for (int y = 0; y < height; ++y) {
     std::uint8_t* row = MemoryRow(rect, y);
-    ConvertRow(FTarget.format, Towards::Memory, row, TransferRow(rect, y), width);
+    ConvertRow<Towards::Memory>(FTarget.format, row, TransferRow(rect, y), width);
     std::memcpy(FFlushed.data() + static_cast<std::size_t>(y) * rowBytes, row, rowBytes);
   }
   FFlushedRect = rect;
