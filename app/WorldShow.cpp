@@ -14,17 +14,11 @@
 #include "core3d/CheckResult.h"
 #include "platform/dd/qt/SurfaceWidget.h"
 #include "platform/rtl/Format.h"
+#include "render/ShowView.h"
 #include "scene/Camera3D.h"
 
 namespace {
 
-// The show's view: near enough to pass close to a flank, far enough to see the whole valley.
-constexpr float kViewBack = 1000000.0f;
-constexpr float kViewFront = 24.0f;
-constexpr float kViewField = 20.0f;
-// The platform's own camera defaults, which the window options set before the show's values.
-constexpr float kDefaultFront = 4.71f;
-constexpr float kDefaultField = 3.0f;
 // Fog of the plain background: off, and far out should a world switch it on.
 constexpr float kFogStart = 8000.0f;
 constexpr float kFogEnd = 20000.0f;
@@ -124,9 +118,9 @@ void TFormSaver::ApplyRenderSettings(bool hardware) {
     FWorld->Meshes().SetShadeAll(0);
     FWorld->Meshes().SetLightingAll(false);
   }
-  FWindow3D->Viewport().SetBack(kViewBack);
-  FWindow3D->Viewport().SetFront(kViewFront);
-  FWindow3D->Viewport().SetField(kViewField);
+  FWindow3D->Viewport().SetBack(kShowBack);
+  FWindow3D->Viewport().SetFront(kShowFront);
+  FWindow3D->Viewport().SetField(kShowField);
 }
 
 // A hosted show draws at its window's size: the desktop entry of the mode list.
@@ -192,9 +186,9 @@ void TFormSaver::SetupWindowOptions() {
   FWindow3D->SetTextureQuality(1);
   FWindow3D->SetDither(true);
   if (CheckBoxWindow->isChecked()) FWindow3D->SetViewportMargin(kWindowMargin);
-  FWindow3D->Viewport().SetBack(kViewBack);
-  FWindow3D->Viewport().SetFront(kDefaultFront);
-  FWindow3D->Viewport().SetField(kDefaultField);
+  FWindow3D->Viewport().SetBack(kShowBack);
+  FWindow3D->Viewport().SetFront(TViewport3D::kDefaultFront);
+  FWindow3D->Viewport().SetField(TViewport3D::kDefaultField);
 }
 
 void TFormSaver::LoadWorldFile(const std::string& fileName) { FWorld->LoadFromFile(fileName); }

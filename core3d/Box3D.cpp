@@ -1,8 +1,14 @@
 #include "core3d/Box3D.h"
 
 namespace {
-constexpr float kEmptyExtent = 2147483648.0f;  // 2^31
+
+// One axis of a box grown to hold another's extent on it.
+void IncludeAxis(float& min, float& max, float otherMin, float otherMax) {
+  if (min > otherMin) min = otherMin;
+  if (!(max >= otherMax)) max = otherMax;
 }
+
+}  // namespace
 
 void TBox3D::SetBox(const rm::Box& box) {
   TUpdateBracket bracket(*this);
@@ -23,10 +29,12 @@ void TBox3D::MakeEmpty() {
 }
 
 void TBox3D::Include(const TBox3D& other) {
-  for (int axis = 0; axis < 3; ++axis) {
-    float& min = Min.FXYZ[axis];
-    float& max = Max.FXYZ[axis];
-    if (min > other.Min.FXYZ[axis]) min = other.Min.FXYZ[axis];
-    if (!(max >= other.Max.FXYZ[axis])) max = other.Max.FXYZ[axis];
-  }
+  for (int axis = 0; axis < 3; ++axis)
+    IncludeAxis(Min.FXYZ[axis], Max.FXYZ[axis], other.Min.FXYZ[axis], other.Max.FXYZ[axis]);
+}
+
+void TBox3D::Include(rm::Box& box, const rm::Box& other) {
+  IncludeAxis(box.min.x, box.max.x, other.min.x, other.max.x);
+  IncludeAxis(box.min.y, box.max.y, other.min.y, other.max.y);
+  IncludeAxis(box.min.z, box.max.z, other.min.z, other.max.z);
 }

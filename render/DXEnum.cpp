@@ -137,6 +137,9 @@ void TEngine3D::SetSearchPath(const std::string& path) {
 void TEngine3D::Initialize() {
   try {
     CreateDirectDraw();
+    // The caps and the current mode are asked for only as a check that the display answers: a
+    // display that cannot report them fails here, with its own message, before anything is built.
+    // Their values are not needed (the modes and drivers are enumerated below).
     dd::Caps hardware, emulation;
     CheckResult(FDirectDraw->GetCaps(&hardware, &emulation), "Engine3D error: get caps directdraw object failed");
     dd::DisplayMode mode;

@@ -4,14 +4,24 @@
 #include "core3d/RetainedMode.h"
 #include "platform/dd/Direct3D.h"
 #include "platform/dd/SurfacePicture.h"
+#include "platform/rm/DeviceSetUp.h"
 #include "platform/rm/Mesh.h"
 #include "render/PngFile.h"
+#include "render/ShowView.h"
 
 namespace {
 
-constexpr float kFront = 24.0f;
-constexpr float kField = 20.0f;
 constexpr int kDepthBits = 16;
+// The headless view's words for each step of the device set-up.
+constexpr rm::SetUpMessages kSetUpMessages{
+    .createTarget = "Window3D error: Create back surface failed",
+    .createZBuffer = "Window3D error: Create z-buffer surface failed",
+    .attachZBuffer = "Window3D error: Attach z-buffer failed",
+    .createPalette = "Window3D error: Create palette failed",
+    .setPalette = "Window3D error: Set palette failed",
+    .createRasterizer = "Window3D error: Create device failed",
+    .createDevice = "Window3D error: Create device failed",
+};
 
 }  // namespace
 
@@ -24,9 +34,9 @@ THeadlessView::THeadlessView(int width, int height, d3d::PixelFormat format, con
   FCamera->SetParent(FScene.get());
   CheckResult(FRoot->CreateViewport(FDevice.Get(), FCamera->DXFrame(), 0, 0, width, height, &FViewport),
               "Window3D error: Create viewport failed");
-  CheckResult(FViewport->SetBack(TMapPainter::TOptions{}.Back), "Window3D error: Can't set back plane");
-  CheckResult(FViewport->SetFront(kFront), "Window3D error: Can't set front plane");
-  CheckResult(FViewport->SetField(kField), "Window3D error: Can't set field of view");
+  CheckResult(FViewport->SetBack(kShowBack), "Window3D error: Can't set back plane");
+  CheckResult(FViewport->SetFront(kShowFront), "Window3D error: Can't set front plane");
+  CheckResult(FViewport->SetField(kShowField), "Window3D error: Can't set field of view");
   FPainter = std::make_unique<TMapPainter>(*FViewport, *FDevice, *FScene, *FCamera);
 }
 
@@ -42,34 +52,19 @@ THeadlessView::~THeadlessView() {
 
 void THeadlessView::CreateSurfaces(d3d::PixelFormat format) {
   CheckResult(dd::DirectDrawCreate(nullptr, &FDirectDraw), "Window3D error: Create DirectDraw failed");
-  dd::SurfaceDesc desc;
-  desc.caps = dd::DDSCAPS_OFFSCREENPLAIN | dd::DDSCAPS_3DDEVICE | dd::DDSCAPS_SYSTEMMEMORY;
-  desc.width = FWidth;
-  desc.height = FHeight;
-  desc.format = format;
-  CheckResult(FDirectDraw->CreateSurface(desc, &FTarget), "Window3D error: Create back surface failed");
-  dd::SurfaceDesc depth;
-  depth.caps = dd::DDSCAPS_ZBUFFER | dd::DDSCAPS_SYSTEMMEMORY;
-  depth.width = FWidth;
-  depth.height = FHeight;
-  depth.zBufferBitDepth = kDepthBits;
-  CheckResult(FDirectDraw->CreateSurface(depth, &FDepth), "Window3D error: Create z-buffer surface failed");
-  CheckResult(FTarget->AddAttachedSurface(FDepth.Get()), "Window3D error: Attach z-buffer failed");
-  if (format != d3d::PixelFormat::Palette8) return;
-  const auto entries = dd::EvenPalette();
-  CheckResult(FDirectDraw->CreatePalette(entries, &FPalette), "Window3D error: Create palette failed");
-  CheckResult(FTarget->SetPalette(FPalette.Get()), "Window3D error: Set palette failed");
+  const rm::DeviceSetUp setUp(*FDirectDraw, CheckResult, kSetUpMessages);
+  FTarget = setUp.CreateMemoryTarget(FWidth, FHeight, format);
+  FDepth = setUp.AttachZBuffer(*FTarget, FWidth, FHeight, kDepthBits, dd::DDSCAPS_SYSTEMMEMORY);
+  FPalette = setUp.AttachEvenPalette(*FTarget);
 }
 
 void THeadlessView::CreateDevice(const std::array<std::uint8_t, 16>& driver) {
   rtl::Ref<dd::Direct3D> direct3D;
   CheckResult(FDirectDraw->QueryDirect3D(&direct3D), "Window3D error: Query Direct3D failed");
-  std::unique_ptr<d3d::Device> device;
-  CheckResult(direct3D->CreateDevice(driver, FTarget.Get(), &device), "Window3D error: Create device failed");
   CheckResult(rm::Direct3DRMCreate(&FRoot), "Window3D error: Create Direct3DRM failed");
   SetRetainedMode(FRoot.Get());
-  CheckResult(FRoot->CreateDeviceFromD3D(std::move(device), FTarget.Get(), false, &FDevice),
-              "Window3D error: Create device failed");
+  FDevice = rm::DeviceSetUp(*FDirectDraw, CheckResult, kSetUpMessages)
+                .CreateDevice(*direct3D, *FRoot, driver, *FTarget, false);
   CheckResult(FDevice->SetQuality(rm::D3DRMRENDER_GOURAUD), "Window3D error: Set quality failed");
   CheckResult(FDevice->SetTextureQuality(rm::D3DRMTEXTURE_NEAREST), "Window3D error: Set texture quality failed");
   CheckResult(FDevice->SetDither(false), "Window3D error: Set dither failed");

@@ -19,7 +19,7 @@
 
 class THeadlessView {
  public:
-  // The show's software settings: front plane 24, field 20, no texture filtering, no dither. The
+  // The show's view (render/ShowView.h) and software settings: no texture filtering, no dither. The
   // driver is one of those the display's 3D object offers (the software RGB driver by default).
   THeadlessView(int width, int height, d3d::PixelFormat format,
                 const std::array<std::uint8_t, 16>& driver = dd::kRGBDeviceGuid);

@@ -38,6 +38,10 @@ void TMapPainter::DrawMap(TMap3D& map) {
     TBackground3D& background = map.Background();
     if (background.Enabled()) DrawBackground(background);
     ApplyFog(background);
+    // Transparent items or decals take a second pass: the first draws the scene in tree order and
+    // fills the depth buffer, the second draws it again back to front, so that blended surfaces
+    // composite over what lies behind them. The sort mode is set after each pass for the pass that
+    // follows; it ends at none, which the next frame's first pass draws with.
     const int passes = FOptions.TransparentItems || FOptions.DecalItems ? 2 : 1;
     for (int remaining = passes - 1; remaining >= 0; --remaining) {
       DrawPass(map);

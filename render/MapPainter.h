@@ -8,6 +8,7 @@
 
 #include "platform/rm/Device.h"
 #include "platform/rm/Viewport.h"
+#include "render/ShowView.h"
 #include "scene/Frame3D.h"
 #include "scene/Map3D.h"
 
@@ -26,7 +27,7 @@ void SetDeviceFog(rm::Device& device, float start, float end);
 class TMapPainter {
  public:
   struct TOptions {
-    float Back = 1000000.0f;        // the viewport's back plane, put back after the background
+    float Back = kShowBack;         // the viewport's back plane, put back after the background
     bool TransparentItems = false;  // either one draws the scene in two passes
     bool DecalItems = false;
     bool DeviceFog = false;  // the second-accelerator mode also sets the device's table fog

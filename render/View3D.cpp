@@ -21,6 +21,13 @@ constexpr std::uint8_t kReadOnlyEntry = 0x40;  // the platform's own colours: ne
 constexpr std::uint8_t kReservedEntry = 0x01;  // ours to animate
 constexpr std::uint32_t kQualities[] = {rm::D3DRMRENDER_WIREFRAME, rm::D3DRMRENDER_UNLITFLAT, rm::D3DRMRENDER_FLAT,
                                         rm::D3DRMRENDER_GOURAUD, rm::D3DRMRENDER_PHONG};
+// The window's words for the steps of the device set-up it shares; it makes its own surfaces and palette.
+constexpr rm::SetUpMessages kSetUpMessages{
+    .createZBuffer = "Window3D error: create zbuffer surface failed",
+    .attachZBuffer = "Window3D error: add zbuffer surface failed",
+    .createRasterizer = "Window3D error: create d3ddevice2 failed",
+    .createDevice = "Window3D error: create d3drm device from d3d device failed",
+};
 
 template <class T>
 T& Assigned(const rtl::Ref<T>& member, const char* message) {
@@ -326,25 +333,16 @@ void TWindow3D::CreateClipper() {
 }
 
 void TWindow3D::CreateZBuffer(int width, int height) {
-  dd::SurfaceDesc desc;
-  desc.caps = dd::DDSCAPS_ZBUFFER | MemoryCaps();
-  desc.width = width;
-  desc.height = height;
-  desc.zBufferBitDepth = CurrentDriver().ZBufferDepth;
-  CheckResult(Engine3D().DirectDraw().CreateSurface(desc, &FZBufferSurface),
-              "Window3D error: create zbuffer surface failed");
-  CheckResult(FBackSurface->AddAttachedSurface(FZBufferSurface.Get()), "Window3D error: add zbuffer surface failed");
+  FZBufferSurface = SetUp().AttachZBuffer(*FBackSurface, width, height, CurrentDriver().ZBufferDepth, MemoryCaps());
 }
 
 void TWindow3D::CreateDevices() {
   const TDriver3D& driver = CurrentDriver();
-  std::unique_ptr<d3d::Device> device;
-  CheckResult(Engine3D().Direct3D().CreateDevice(driver.Guid, FBackSurface.Get(), &device),
-              "Window3D error: create d3ddevice2 failed");
-  CheckResult(Engine3D().Direct3DRM().CreateDeviceFromD3D(std::move(device), FBackSurface.Get(), !driver.RGBModel,
-                                                          &FD3DRMDevice),
-              "Window3D error: create d3drm device from d3d device failed");
+  FD3DRMDevice = SetUp().CreateDevice(Engine3D().Direct3D(), Engine3D().Direct3DRM(), driver.Guid, *FBackSurface,
+                                      !driver.RGBModel);
 }
+
+rm::DeviceSetUp TWindow3D::SetUp() const { return {Engine3D().DirectDraw(), CheckResult, kSetUpMessages}; }
 
 void TWindow3D::UpdatePalette() {
   if (CurrentVideoMode().BitsPerPixel > 8) return;

@@ -14,6 +14,7 @@
 #include "app/Timeserv.h"
 #include "platform/dd/qt/SurfaceWidget.h"
 #include "platform/rm/Device.h"
+#include "platform/rm/DeviceSetUp.h"
 #include "platform/rm/Viewport.h"
 #include "render/DDCanvas.h"
 #include "render/DXEnum.h"
@@ -38,7 +39,10 @@ class TWindow3D : public dd::qt::SurfaceWidget {
   static constexpr std::uint16_t chClear = 0x040;
   static constexpr std::uint16_t chTextureQuality = 0x080;
   static constexpr std::uint16_t chDither = 0x100;
-  static constexpr std::uint16_t kCreationChanges = 0x1B7;
+  // A new window is ready and has everything to build and apply: all but a mode change, which the
+  // device build covers, and a clear.
+  static constexpr std::uint16_t kCreationChanges =
+      chReady | chPalette | chDevice | chViewport | chQuality | chTextureQuality | chDither;
 
   // Fills `owner`; no platform object is made before the first ApplyChanges.
   explicit TWindow3D(QWidget* owner);
@@ -122,6 +126,7 @@ class TWindow3D : public dd::qt::SurfaceWidget {
   void CreateClipper();
   void CreateZBuffer(int width, int height);
   void CreateDevices();
+  rm::DeviceSetUp SetUp() const;
   void SetDeviceStates();
   void UpdatePalette();
   void ConfigureViewport();

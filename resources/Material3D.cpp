@@ -7,9 +7,6 @@
 #include "resources/Texture3D.h"
 
 namespace {
-constexpr int kRed = 2;
-constexpr int kGreen = 1;
-constexpr int kBlue = 0;
 // Emissive is a percentage of a colour held in bytes: 100 % of 255 is 1.0 on the platform.
 constexpr float kEmissiveScale = 25500.0f;
 }  // namespace
@@ -47,8 +44,8 @@ void TMaterial3D::SendPower(float power) {
 
 void TMaterial3D::SendEmissive(float emissive) {
   const float k = emissive / kEmissiveScale;
-  const rm::ColorRGB color{Color.GetComponent(kRed) * k, Color.GetComponent(kGreen) * k,
-                           Color.GetComponent(kBlue) * k};
+  const rm::ColorRGB color{Color.GetComponent(TColor3D::kRed) * k, Color.GetComponent(TColor3D::kGreen) * k,
+                           Color.GetComponent(TColor3D::kBlue) * k};
   CheckResult(GetDXMaterial()->SetEmissive(color), "Material3D error: Set emissive failed");
 }
 
@@ -56,8 +53,8 @@ void TMaterial3D::SendEmissive(float emissive) {
 // colour would light every face with the full specular colour.
 void TMaterial3D::SendSpecularState(bool enabled) {
   if (enabled) {
-    SendSpecular(SpecularColor.GetComponent(kRed), SpecularColor.GetComponent(kGreen),
-                 SpecularColor.GetComponent(kBlue));
+    SendSpecular(SpecularColor.GetComponent(TColor3D::kRed), SpecularColor.GetComponent(TColor3D::kGreen),
+                 SpecularColor.GetComponent(TColor3D::kBlue));
     SendPower(FPower);
   } else {
     SendSpecular(0, 0, 0);

@@ -33,7 +33,10 @@ std::uint32_t To4444(Bgra p, std::uint32_t alpha) {
 std::uint32_t Keep(Bgra p) { return Pack(p.b, p.g, p.r, p.a); }
 std::uint32_t AlphaTo1555(Bgra p) { return std::uint32_t(p.a != 0) << 15 | To555(p); }
 std::uint32_t AlphaTo4444(Bgra p) { return To4444(p, p.a >> 4); }
-// Sources without alpha (24 bits, or palettised): an alpha is made up from the colour.
+// Sources without alpha (24 bits, or palettised): an alpha is made up from the colour. The 8-bit sum
+// can reach 317 and deliberately keeps only its low byte: the made-up alpha is defined as a byte sum,
+// and clamping it would change which texels of existing worlds show through. The 4-bit sum stays
+// below 16.
 std::uint32_t MadeUpAlpha8(Bgra p) {
   return Pack(p.b, p.g, p.r, static_cast<std::uint8_t>(p.b / 2 + p.g / 4 + p.r / 2));
 }
@@ -137,6 +140,8 @@ void CopyIndices(const TImage& source, bool flip, TImage* texture) {
   }
 }
 
+// An 8-bit texture's palette: at most 256 colours, told apart by their top 5 bits per component (finer
+// levels cost memory and time, and an 8-bit texture shows no more of the difference).
 void Quantize(const TImage& source, bool flip, TImage* texture) {
   TColorQuantizer quantizer(256, 5);
   Walk(source, *texture, flip, [&](std::uint8_t*, const SourceReader& reader, const std::uint8_t* in) {

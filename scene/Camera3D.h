@@ -12,6 +12,10 @@ class TViewport3D : public TElement3D {
  public:
   static constexpr std::uint8_t kPerspective = 0;
   static constexpr std::uint8_t kOrthographic = 1;
+  // The platform's own view, kept until a world or the show sets another.
+  static constexpr float kDefaultFront = 4.71f;
+  static constexpr float kDefaultBack = 100000.0f;
+  static constexpr float kDefaultField = 3.0f;
 
   const char* ClassName() const override { return "TViewport3D"; }
 
@@ -36,9 +40,9 @@ class TViewport3D : public TElement3D {
   template <class T>
   void Store(T& field, T value);
 
-  float FFront = 4.71f;
-  float FBack = 100000.0f;
-  float FField = 3.0f;
+  float FFront = kDefaultFront;
+  float FBack = kDefaultBack;
+  float FField = kDefaultField;
   std::uint8_t FProjection = kPerspective;
 };
 

@@ -11,17 +11,10 @@
 
 namespace {
 
-constexpr float kBoxStart = 2147483648.0f;  // 2^31: where the running minimum and maximum start
-
 // The components of `chosen` that the three low bits of `axes` name (1 x, 2 y, 4 z), the others
 // of `other`.
 rm::Vector Pick(unsigned axes, const rm::Vector& chosen, const rm::Vector& other) {
   return {(axes & 1u) ? chosen.x : other.x, (axes & 2u) ? chosen.y : other.y, (axes & 4u) ? chosen.z : other.z};
-}
-
-void Grow(rm::Box& box, const rm::Vector& p) {
-  box.min = {std::min(box.min.x, p.x), std::min(box.min.y, p.y), std::min(box.min.z, p.z)};
-  box.max = {std::max(box.max.x, p.x), std::max(box.max.y, p.y), std::max(box.max.z, p.z)};
 }
 
 constexpr unsigned kFollowOrientationAxes = 7;  // bits 1, 2, 4
@@ -196,11 +189,11 @@ void TFrame3D::SetZBuffer(bool zBuffer) {
 
 void TFrame3D::TransformBox(TBox3D& box) const {
   const rm::Box corners = box.GetBox();
-  rm::Box result{{kBoxStart, kBoxStart, kBoxStart}, {-kBoxStart, -kBoxStart, -kBoxStart}};
+  rm::Box result = TBox3D::kEmpty;
   for (unsigned corner = 0; corner < 8; ++corner) {
     rm::Vector scene;
     CheckResult(FDXFrame->Transform(&scene, Pick(corner, corners.max, corners.min)), "Frame3D error: Transform failed");
-    Grow(result, scene);
+    TBox3D::Include(result, {scene, scene});
   }
   box.SetBox(result);
 }

@@ -80,7 +80,8 @@ TLight3D::TLight3D() {
 
 rm::ColorRGB TLight3D::ScaledColor() const {
   const float scale = FIntensity / 255.0f;
-  return {FColor.GetComponent(2) * scale, FColor.GetComponent(1) * scale, FColor.GetComponent(0) * scale};
+  return {FColor.GetComponent(TColor3D::kRed) * scale, FColor.GetComponent(TColor3D::kGreen) * scale,
+          FColor.GetComponent(TColor3D::kBlue) * scale};
 }
 
 void TLight3D::ColorChanged(TElement3D* sender) {

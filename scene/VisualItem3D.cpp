@@ -10,7 +10,6 @@
 namespace {
 
 constexpr std::uint8_t kOpaque = 255;
-constexpr int kAlpha = 3;
 
 // Calls `decides(material)` for each surface whose material exists; the last answer given wins.
 template <class Decides>
@@ -107,7 +106,7 @@ bool TVisualItem3D::IsDecal() const {
 bool TVisualItem3D::IsTransparent() const {
   return LastSurfaceSays(GetVisual(), [](TMaterial3D& material, bool& result) {
     const TTexture3D* texture = material.Texture();
-    result = material.Color.GetComponent(kAlpha) != kOpaque || (texture != nullptr && texture->Transparent());
+    result = material.Color.GetComponent(TColor3D::kAlpha) != kOpaque || (texture != nullptr && texture->Transparent());
   });
 }
 

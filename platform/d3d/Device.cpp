@@ -29,14 +29,4 @@ std::int32_t Device::SetRenderState(RenderStateType type, std::uint32_t value) {
   return D3D_OK;
 }
 
-int BitsPerPixel(PixelFormat format) {
-  switch (format) {
-    case PixelFormat::Palette8: return 8;
-    case PixelFormat::RGB565: return 16;
-    case PixelFormat::RGB888: return 24;
-    case PixelFormat::XRGB8888: return 32;
-  }
-  return 0;
-}
-
 }  // namespace d3d

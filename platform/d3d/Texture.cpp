@@ -87,10 +87,16 @@ void FilterBoxes(const TextureLevel& above, int width, int height, bool keyed, s
   }
 }
 
+// The next texture's id. Textures are made on the program's one thread.
+std::uint64_t NextId() {
+  static std::uint64_t next = 0;
+  return ++next;
+}
+
 }  // namespace
 
 Texture::Texture(int width, int height, std::span<const std::uint32_t> texels)
-    : FWidth(std::max(1, width)), FHeight(std::max(1, height)) {
+    : FId(NextId()), FWidth(std::max(1, width)), FHeight(std::max(1, height)) {
   SetPixels(texels);
 }
 

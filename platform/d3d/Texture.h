@@ -34,13 +34,17 @@ class Texture {
   const TextureLevel& Level(int index) const { return FLevels[static_cast<std::size_t>(index)]; }
   bool ColorKeyEnabled() const { return FColorKey; }
   std::uint32_t KeyColor() const { return FKeyColor; }
-  // Changes whenever texels or the colour key change, so a device that copies textures (OpenGL)
-  // knows when to copy again.
+  // Unique in the process, never reused: with Version() it names one picture of one texture, so a
+  // device that copies textures (OpenGL) finds its copy by the id alone.
+  std::uint64_t Id() const { return FId; }
+  // Changes whenever texels or the colour key change, so a device that copies textures knows when to
+  // copy again.
   std::uint32_t Version() const { return FVersion; }
 
  private:
   void BuildLevels();
 
+  std::uint64_t FId;
   int FWidth;
   int FHeight;
   std::vector<std::uint32_t> FStorage;  // every level, largest first

@@ -58,7 +58,18 @@ enum class PixelFormat : std::uint8_t {
   XRGB8888,  // 32 bits: bytes blue, green, red, unused
 };
 
-int BitsPerPixel(PixelFormat format);
+// Bytes per pixel of a colour target's format.
+constexpr int BytesPerPixel(PixelFormat format) {
+  switch (format) {
+    case PixelFormat::Palette8: return 1;
+    case PixelFormat::RGB565: return 2;
+    case PixelFormat::RGB888: return 3;
+    case PixelFormat::XRGB8888: break;
+  }
+  return 4;
+}
+
+constexpr int BitsPerPixel(PixelFormat format) { return 8 * BytesPerPixel(format); }
 
 // The memory a device draws into. The pointers stay valid until the next SetTargets.
 struct ColorTarget {

@@ -11,7 +11,7 @@ bool IsZBuffer(const SurfaceDesc& desc) { return (desc.caps & DDSCAPS_ZBUFFER) !
 }  // namespace
 
 int BytesPerPixel(const SurfaceDesc& desc) {
-  if (!IsZBuffer(desc)) return d3d::BitsPerPixel(desc.format) / 8;
+  if (!IsZBuffer(desc)) return d3d::BytesPerPixel(desc.format);
   switch (desc.zBufferBitDepth) {
     case 16: return 2;
     case 24:  // 24-bit depths live in the low bits of a 32-bit word

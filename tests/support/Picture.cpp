@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include "render/PngFile.h"
+
 namespace testing_support {
 
 namespace {
@@ -51,14 +53,7 @@ Picture ReadPng(const std::string& fileName) {
 }
 
 void WritePng(const std::string& fileName, const Picture& picture) {
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  image.width = static_cast<png_uint_32>(picture.Width);
-  image.height = static_cast<png_uint_32>(picture.Height);
-  image.format = PNG_FORMAT_BGRA;
-  if (!png_image_write_to_file(&image, fileName.c_str(), 0, picture.Pixels.data(), 0, nullptr)) {
-    throw std::runtime_error("cannot write " + fileName + ": " + image.message);
-  }
+  WritePngFile(fileName, picture.Width, picture.Height, picture.Pixels);
 }
 
 ::testing::AssertionResult MatchesReference(const Picture& actual, const std::string& name, int tolerance) {

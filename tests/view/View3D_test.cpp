@@ -13,6 +13,7 @@
 #include "platform/rtl/Cast.h"
 #include "platform/rtl/Faults.h"
 #include "render/HeadlessView.h"
+#include "render/ShowView.h"
 #include "scene/World3D.h"
 #include "tests/scene/TestWorld.h"
 #include "tests/support/Picture.h"
@@ -119,15 +120,15 @@ class ViewTest : public ::testing::Test {
   }
   int ModeNamed(const std::string& text) { return Window->CurrentDriver().VideoModes->IndexOf(text); }
 
-  // The show's view through the world's camera item: front plane 24, field 20.
+  // The show's view through the world's camera item.
   void LookThroughCamera() {
     TCamera3D* camera = FindCamera(World->Map());
     ASSERT_NE(camera, nullptr);
     Window->Camera().GetPosition().Assign(camera->GetPosition());
     Window->Camera().GetOrientation().Assign(camera->GetOrientation());
-    Window->Viewport().SetFront(24);
-    Window->Viewport().SetField(20);
-    Window->Viewport().SetBack(1000000);
+    Window->Viewport().SetFront(kShowFront);
+    Window->Viewport().SetField(kShowField);
+    Window->Viewport().SetBack(kShowBack);
   }
 
   void Settle() {
@@ -400,11 +401,10 @@ TEST_F(ViewTest, ALostSurfaceIsRestoredAndClearedInFullScreenOnly) {
 }
 
 TEST_F(ViewTest, PlatformFailuresNameTheirStep) {
+  // One step of each kind: the surfaces, the device, its settings and the viewport.
   const std::pair<const char*, const char*> cases[] = {
       {"dd.DirectDraw.CreateClipper", "Window3D error: create clipper failed"},
-      {"dd.Surface.SetClipper", "Window3D error: set clipper on front surface failed"},
       {"dd.Direct3D.CreateDevice", "Window3D error: create d3ddevice2 failed"},
-      {"rm.Device.SetShades", "Window3D error: Can't set shades"},
       {"rm.Device.SetQuality", "Window3D error: Can't set quality on device"},
       {"rm.Viewport.SetField", "Window3D error: Can't set field of view"},
   };

@@ -1,3 +1,7 @@
+// Sections: helpers (attributes, texture units, filters, the pixel transfer between memory and the
+// framebuffer); creation and teardown; targets and the framebuffer; touching and copying in; Clear and
+// DrawTriangles; draw state; textures (the cache, uploads, filters, idle copies); Flush.
+
 #include "platform/d3d/gl/GLDevice.h"
 
 #include <algorithm>
@@ -18,8 +22,6 @@ static_assert(sizeof(TLVertex) == 32, "the vertex layout the attributes describe
 
 // Texture units: the texels, the colour key's mask, and the colour texture while pixels are copied in.
 constexpr GLenum kTexelUnit = GL_TEXTURE0, kKeyMaskUnit = GL_TEXTURE1, kTargetUnit = GL_TEXTURE2;
-
-int BytesPerPixel(PixelFormat format) { return BitsPerPixel(format) / 8; }
 
 GLint MinFilter(Filter filter) {
   switch (filter) {
@@ -50,17 +52,54 @@ GLint MagFilter(Filter filter) {
   }
 }
 
-// A sample of a texture's level-0 texels: with the texel storage's address, it tells a new texture
-// that took the address of one gone away from the one whose copy is held.
-std::uint32_t Fingerprint(const Texture& texture) {
-  const TextureLevel& level = texture.Level(0);
-  const std::size_t count = static_cast<std::size_t>(level.width) * static_cast<std::size_t>(level.height);
-  constexpr std::size_t kSamples = 64;
-  std::uint32_t hash = 2166136261u;  // FNV-1a
-  for (std::size_t i = 0; i < kSamples; ++i) {
-    hash = (hash ^ level.texels[i * (count - 1) / (kSamples - 1)]) * 16777619u;
+// How a target's pixels travel between its memory and the framebuffer: 5-6-5 words as they are, the
+// others as 0xAARRGGBB words.
+struct Transfer {
+  GLenum format, type;
+  int bytes;  // per pixel
+};
+
+Transfer TransferOf(PixelFormat format) {
+  if (format == PixelFormat::RGB565) return {GL_RGB, GL_UNSIGNED_SHORT_5_6_5, 2};
+  return {GL_BGRA, GL_UNSIGNED_BYTE, 4};
+}
+
+enum class Towards { Framebuffer, Memory };
+
+// 24- and 32-bit pixels and their transfer words: going in, the framebuffer gets opaque pixels; coming
+// out, a 32-bit target's unused byte is written as zero.
+template <Towards kTowards, int kMemoryBytes>
+void ConvertWords(std::uint8_t* memory, std::uint8_t* transfer, int width) {
+  for (int x = 0; x < width; ++x, memory += kMemoryBytes, transfer += 4) {
+    std::uint32_t word = 0;
+    if constexpr (kTowards == Towards::Memory) {
+      std::memcpy(&word, transfer, 4);
+      word &= 0x00FFFFFFu;
+      std::memcpy(memory, &word, kMemoryBytes);
+    } else {
+      std::memcpy(&word, memory, kMemoryBytes);
+      word |= 0xFF000000u;
+      std::memcpy(transfer, &word, 4);
+    }
   }
-  return hash;
+}
+
+// One row of `width` pixels between the memory's bytes and the transfer's, either way.
+template <Towards kTowards>
+void ConvertRow(PixelFormat format, std::uint8_t* memory, std::uint8_t* transfer, int width) {
+  switch (format) {
+    case PixelFormat::RGB565: {
+      const std::size_t bytes = static_cast<std::size_t>(width) * 2;
+      kTowards == Towards::Memory ? std::memcpy(memory, transfer, bytes) : std::memcpy(transfer, memory, bytes);
+      break;
+    }
+    case PixelFormat::RGB888:
+      ConvertWords<kTowards, 3>(memory, transfer, width);
+      break;
+    default:
+      ConvertWords<kTowards, 4>(memory, transfer, width);
+      break;
+  }
 }
 
 bool Contains(int outerLeft, int outerTop, int outerRight, int outerBottom, int left, int top, int right, int bottom) {
@@ -161,9 +200,9 @@ void GLDevice::EnsureFramebuffer() {
     if (FColorTexture == 0) glGenTextures(1, &FColorTexture);
     glActiveTexture(kTargetUnit);
     glBindTexture(GL_TEXTURE_2D, FColorTexture);
-    const bool rgb565 = FTarget.format == PixelFormat::RGB565;
-    glTexImage2D(GL_TEXTURE_2D, 0, rgb565 ? GL_RGB565 : GL_RGBA8, FTarget.width, FTarget.height, 0,
-                 rgb565 ? GL_RGB : GL_BGRA, rgb565 ? GL_UNSIGNED_SHORT_5_6_5 : GL_UNSIGNED_BYTE, nullptr);
+    const Transfer transfer = TransferOf(FTarget.format);
+    glTexImage2D(GL_TEXTURE_2D, 0, FTarget.format == PixelFormat::RGB565 ? GL_RGB565 : GL_RGBA8, FTarget.width,
+                 FTarget.height, 0, transfer.format, transfer.type, nullptr);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
@@ -241,33 +280,30 @@ bool GLDevice::UnchangedSinceFlush(const Rect& rect) const {
 
 void GLDevice::CopyIn(const Rect& rect) {
   const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+  const Transfer transfer = TransferOf(FTarget.format);
   FPixels.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
-  const bool rgb565 = FTarget.format == PixelFormat::RGB565;
-  auto* words16 = reinterpret_cast<std::uint16_t*>(FPixels.data());
-  for (int y = 0; y < height; ++y) {
-    const std::uint8_t* row = FTarget.pixels + static_cast<std::ptrdiff_t>(rect.top + y) * FTarget.pitch +
-                              rect.left * BytesPerPixel(FTarget.format);
-    std::uint32_t* out = FPixels.data() + static_cast<std::size_t>(y) * width;
-    switch (FTarget.format) {
-      case PixelFormat::RGB565:
-        std::memcpy(words16 + static_cast<std::size_t>(y) * width, row, static_cast<std::size_t>(width) * 2);
-        break;
-      case PixelFormat::RGB888:
-        for (int x = 0; x < width; ++x, row += 3) out[x] = 0xFF000000u | row[2] << 16 | row[1] << 8 | row[0];
-        break;
-      default:
-        std::memcpy(out, row, static_cast<std::size_t>(width) * 4);
-        for (int x = 0; x < width; ++x) out[x] |= 0xFF000000u;
-        break;
-    }
-  }
+  for (int y = 0; y < height; ++y)
+    ConvertRow<Towards::Framebuffer>(FTarget.format, MemoryRow(rect, y), TransferRow(rect, y), width);
   glActiveTexture(kTargetUnit);
   glBindTexture(GL_TEXTURE_2D, FColorTexture);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
   glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-  glTexSubImage2D(GL_TEXTURE_2D, 0, rect.left, rect.top, width, height, rgb565 ? GL_RGB : GL_BGRA,
-                  rgb565 ? GL_UNSIGNED_SHORT_5_6_5 : GL_UNSIGNED_BYTE, FPixels.data());
+  glTexSubImage2D(GL_TEXTURE_2D, 0, rect.left, rect.top, width, height, transfer.format, transfer.type, FPixels.data());
   ++FTargetUploads;
+}
+
+// The target's memory at row `y` of `rect`, from its left edge.
+std::uint8_t* GLDevice::MemoryRow(const Rect& rect, int y) const {
+  return FTarget.pixels + static_cast<std::ptrdiff_t>(rect.top + y) * FTarget.pitch +
+         rect.left * BytesPerPixel(FTarget.format);
+}
+
+// Row `y` of `rect` in the transfer buffer (FPixels, sized for the rectangle), which holds the rows
+// without gaps.
+std::uint8_t* GLDevice::TransferRow(const Rect& rect, int y) {
+  const auto width = static_cast<std::size_t>(rect.right - rect.left);
+  return reinterpret_cast<std::uint8_t*>(FPixels.data()) +
+         static_cast<std::size_t>(y) * width * static_cast<std::size_t>(TransferOf(FTarget.format).bytes);
 }
 
 void GLDevice::Clear(int left, int top, int right, int bottom, std::uint32_t color, bool depth) {
@@ -398,17 +434,10 @@ bool GLDevice::ApplyState(const DrawState& state) {
 }
 
 GLDevice::TextureCopy& GLDevice::TextureFor(const Texture& texture) {
-  TextureCopy& copy = FTextures[&texture];
-  const TextureLevel& level = texture.Level(0);
-  const std::uint32_t fingerprint = Fingerprint(texture);
-  if (copy.texture == 0 || copy.version != texture.Version() || copy.width != level.width ||
-      copy.height != level.height || copy.storage != level.texels || copy.fingerprint != fingerprint) {
+  TextureCopy& copy = FTextures[texture.Id()];
+  if (copy.texture == 0 || copy.version != texture.Version()) {
     Upload(texture, copy);
     copy.version = texture.Version();
-    copy.width = level.width;
-    copy.height = level.height;
-    copy.storage = level.texels;
-    copy.fingerprint = fingerprint;
   }
   copy.lastUsed = FGeneration;
   return copy;
@@ -491,39 +520,19 @@ void GLDevice::Flush() {
   if (!Drawable() || FTouched.Empty() || !Current()) return;
   const Rect& rect = FTouched;
   const int width = rect.right - rect.left, height = rect.bottom - rect.top;
-  const bool rgb565 = FTarget.format == PixelFormat::RGB565;
+  const Transfer transfer = TransferOf(FTarget.format);
   FPixels.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
   glBindFramebuffer(GL_FRAMEBUFFER, FFramebuffer);
   glReadBuffer(GL_COLOR_ATTACHMENT0);
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
   glPixelStorei(GL_PACK_ROW_LENGTH, 0);
-  glReadPixels(rect.left, rect.top, width, height, rgb565 ? GL_RGB : GL_BGRA,
-               rgb565 ? GL_UNSIGNED_SHORT_5_6_5 : GL_UNSIGNED_BYTE, FPixels.data());
-  const int bytes = BytesPerPixel(FTarget.format);
-  const std::size_t rowBytes = static_cast<std::size_t>(width) * bytes;
+  glReadPixels(rect.left, rect.top, width, height, transfer.format, transfer.type, TransferRow(rect, 0));
+  const std::size_t rowBytes =
+      static_cast<std::size_t>(width) * static_cast<std::size_t>(BytesPerPixel(FTarget.format));
   FFlushed.resize(rowBytes * static_cast<std::size_t>(height));
-  const auto* words16 = reinterpret_cast<const std::uint16_t*>(FPixels.data());
   for (int y = 0; y < height; ++y) {
-    std::uint8_t* row = FTarget.pixels + static_cast<std::ptrdiff_t>(rect.top + y) * FTarget.pitch + rect.left * bytes;
-    const std::uint32_t* in = FPixels.data() + static_cast<std::size_t>(y) * width;
-    switch (FTarget.format) {
-      case PixelFormat::RGB565:
-        std::memcpy(row, words16 + static_cast<std::size_t>(y) * width, rowBytes);
-        break;
-      case PixelFormat::RGB888:
-        for (int x = 0; x < width; ++x) {
-          row[3 * x] = static_cast<std::uint8_t>(in[x]);
-          row[3 * x + 1] = static_cast<std::uint8_t>(in[x] >> 8);
-          row[3 * x + 2] = static_cast<std::uint8_t>(in[x] >> 16);
-        }
-        break;
-      default:
-        for (int x = 0; x < width; ++x) {
-          const std::uint32_t pixel = in[x] & 0x00FFFFFFu;  // the unused byte is written as zero
-          std::memcpy(row + 4 * x, &pixel, 4);
-        }
-        break;
-    }
+    std::uint8_t* row = MemoryRow(rect, y);
+    ConvertRow<Towards::Memory>(FTarget.format, row, TransferRow(rect, y), width);
     std::memcpy(FFlushed.data() + static_cast<std::size_t>(y) * rowBytes, row, rowBytes);
   }
   FFlushedRect = rect;

@@ -24,8 +24,7 @@
 // device (the depth target's memory is not written): only this device reads it.
 //
 // Textures are copied once per d3d::Texture and again when its Version() changes. The copies are kept
-// in a cache keyed by the texture's address, checked also against its size, its texel storage and a
-// sample of its texels (an address can be reused by a new texture); copies unused for
+// in a cache keyed by the texture's Id(), which no other texture ever has; copies unused for
 // kTextureIdleTargets calls of SetTargets are deleted, so textures that go away forever do not stay.
 //
 // Threads: the device works on the thread that made it; each call makes its context current when it
@@ -80,9 +79,6 @@ class GLDevice : public Device {
     unsigned texture = 0;
     unsigned keyMask = 0;
     std::uint32_t version = 0;
-    int width = 0, height = 0;
-    const std::uint32_t* storage = nullptr;
-    std::uint32_t fingerprint = 0;
     int filter = -1;  // the d3d::Filter its sampling parameters are set for
     std::uint64_t lastUsed = 0;
   };
@@ -97,6 +93,8 @@ class GLDevice : public Device {
   // it is drawn in; `overwritten`: the caller fills all of `rect` itself (a clear).
   void Touch(Rect rect, bool overwritten);
   void CopyIn(const Rect& rect);
+  std::uint8_t* MemoryRow(const Rect& rect, int y) const;
+  std::uint8_t* TransferRow(const Rect& rect, int y);
   bool UnchangedSinceFlush(const Rect& rect) const;
   TextureCopy& TextureFor(const Texture& texture);
   void Upload(const Texture& texture, TextureCopy& copy);
@@ -132,7 +130,7 @@ class GLDevice : public Device {
   Rect FFlushedRect;
   ColorTarget FFlushedTarget;
 
-  std::unordered_map<const Texture*, TextureCopy> FTextures;
+  std::unordered_map<std::uint64_t, TextureCopy> FTextures;  // by Texture::Id()
   std::uint64_t FGeneration = 0;
   std::uint64_t FTextureUploads = 0;
   std::uint64_t FTargetUploads = 0;

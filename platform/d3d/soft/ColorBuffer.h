@@ -42,17 +42,6 @@ inline U4 PackRgb(const Color4& color) {
   return AsUnsigned((ToInt(color.r + half) << 16) | (ToInt(color.g + half) << 8) | ToInt(color.b + half));
 }
 
-// Bytes per pixel of a colour target's format.
-constexpr int BytesPerPixel(PixelFormat format) {
-  switch (format) {
-    case PixelFormat::Palette8: return 1;
-    case PixelFormat::RGB565: return 2;
-    case PixelFormat::RGB888: return 3;
-    case PixelFormat::XRGB8888: break;
-  }
-  return 4;
-}
-
 class ColorBuffer {
  public:
   // `palette` is the inverse palette the device keeps for palettised targets.

@@ -116,7 +116,7 @@ void CopySurface(const Surface& surface, const Rect& source, QImage* picture) {
   if (picture->size() != area.size() || picture->format() != QImage::Format_RGB32)
     *picture = QImage(area.size(), QImage::Format_RGB32);
   if (area.isEmpty()) return;
-  const int bytesPerPixel = d3d::BitsPerPixel(desc.format) / 8;
+  const int bytesPerPixel = d3d::BytesPerPixel(desc.format);
   const std::uint8_t* first = surface.Pixels() + area.top() * desc.pitch + area.left() * bytesPerPixel;
   QImage view(first, area.width(), area.height(), desc.pitch, ImageFormat(desc.format));
   if (desc.format == d3d::PixelFormat::Palette8) {

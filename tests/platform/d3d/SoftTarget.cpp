@@ -4,21 +4,15 @@
 
 namespace soft_testing {
 
-namespace {
-
-int BytesPerPixel(d3d::PixelFormat format) { return d3d::BitsPerPixel(format) / 8; }
-
-}  // namespace
-
 SoftTarget::SoftTarget(int width, int height, d3d::PixelFormat format, int depthBits)
     : Width(width), Height(height), Format(format), DepthBits(depthBits),
-      Pixels(static_cast<std::size_t>(width) * height * BytesPerPixel(format), 0xCD),
+      Pixels(static_cast<std::size_t>(width) * height * d3d::BytesPerPixel(format), 0xCD),
       DepthPixels(static_cast<std::size_t>(width) * height * (depthBits == 16 ? 2 : 4), 0) {
   Bind();
 }
 
 d3d::ColorTarget SoftTarget::Color() {
-  return {Pixels.data(), Width * BytesPerPixel(Format), Width, Height, Format, Palette.data()};
+  return {Pixels.data(), Width * d3d::BytesPerPixel(Format), Width, Height, Format, Palette.data()};
 }
 
 d3d::DepthTarget SoftTarget::Depth() {
@@ -32,7 +26,7 @@ void SoftTarget::Draw(const d3d::DrawState& state, const std::vector<d3d::TLVert
 }
 
 std::uint32_t SoftTarget::RawAt(int x, int y) const {
-  const int bytes = BytesPerPixel(Format);
+  const int bytes = d3d::BytesPerPixel(Format);
   std::uint32_t value = 0;
   std::memcpy(&value, &Pixels[(static_cast<std::size_t>(y) * Width + x) * bytes], static_cast<std::size_t>(bytes));
   return Format == d3d::PixelFormat::XRGB8888 ? value & 0xFFFFFFu : value;

@@ -3,16 +3,29 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+#include <string>
+#include <string_view>
 
 #include "platform/dd/SurfacePicture.h"
+#include "platform/rm/DeviceSetUp.h"
 
 namespace rm_testing {
 
 namespace {
 
-void Check(std::int32_t result, const char* what) {
+void Check(std::int32_t result, std::string_view what) {
   if (result != 0) throw std::runtime_error(std::string(what) + " failed with " + std::to_string(result));
 }
+
+constexpr rm::SetUpMessages kSetUpMessages{
+    .createTarget = "CreateSurface",
+    .createZBuffer = "CreateSurface depth",
+    .attachZBuffer = "AddAttachedSurface",
+    .createPalette = "CreatePalette",
+    .setPalette = "SetPalette",
+    .createRasterizer = "CreateDevice",
+    .createDevice = "CreateDeviceFromD3D",
+};
 
 struct Face {
   rm::Vector normal, right, up;
@@ -30,33 +43,14 @@ RmScene::RmScene(int width, int height, d3d::PixelFormat format, int depthBits,
                  const std::array<std::uint8_t, 16>& driver)
     : Width(width), Height(height) {
   Check(dd::DirectDrawCreate(nullptr, &DirectDraw), "DirectDrawCreate");
-  dd::SurfaceDesc desc;
-  desc.caps = dd::DDSCAPS_OFFSCREENPLAIN | dd::DDSCAPS_3DDEVICE | dd::DDSCAPS_SYSTEMMEMORY;
-  desc.width = width;
-  desc.height = height;
-  desc.format = format;
-  Check(DirectDraw->CreateSurface(desc, &Target), "CreateSurface");
-  if (depthBits != 0) {
-    dd::SurfaceDesc depth;
-    depth.caps = dd::DDSCAPS_ZBUFFER | dd::DDSCAPS_SYSTEMMEMORY;
-    depth.width = width;
-    depth.height = height;
-    depth.zBufferBitDepth = depthBits;
-    Check(DirectDraw->CreateSurface(depth, &Depth), "CreateSurface depth");
-    Check(Target->AddAttachedSurface(Depth.Get()), "AddAttachedSurface");
-  }
-  if (format == d3d::PixelFormat::Palette8) {
-    const auto entries = dd::EvenPalette();
-    Check(DirectDraw->CreatePalette(entries, &Palette), "CreatePalette");
-    Check(Target->SetPalette(Palette.Get()), "SetPalette");
-  }
+  const rm::DeviceSetUp setUp(*DirectDraw, Check, kSetUpMessages);
+  Target = setUp.CreateMemoryTarget(width, height, format);
+  if (depthBits != 0) Depth = setUp.AttachZBuffer(*Target, width, height, depthBits, dd::DDSCAPS_SYSTEMMEMORY);
+  Palette = setUp.AttachEvenPalette(*Target);
   rtl::Ref<dd::Direct3D> direct3D;
   Check(DirectDraw->QueryDirect3D(&direct3D), "QueryDirect3D");
-  std::unique_ptr<d3d::Device> d3dDevice;
-  Check(direct3D->CreateDevice(driver, Target.Get(), &d3dDevice), "CreateDevice");
   Check(rm::Direct3DRMCreate(&Root), "Direct3DRMCreate");
-  Check(Root->CreateDeviceFromD3D(std::move(d3dDevice), Target.Get(), driver == dd::kRampDeviceGuid, &Device),
-        "CreateDeviceFromD3D");
+  Device = setUp.CreateDevice(*direct3D, *Root, driver, *Target, driver == dd::kRampDeviceGuid);
   Check(Root->CreateFrame(nullptr, &Scene), "CreateFrame scene");
   Check(Root->CreateFrame(Scene.Get(), &Camera), "CreateFrame camera");
   Check(Root->CreateViewport(Device.Get(), Camera.Get(), 0, 0, width, height, &Viewport), "CreateViewport");

@@ -183,7 +183,7 @@ TEST_F(GLDeviceTest, FlushWritesOnlyTheTouchedRectangle) {
     scene.Draw(state, {Vertex(0, 0, 0xFFFF0000u), Vertex(48, 0, 0xFF00FF00u), Vertex(24, 40, 0xFF0000FFu)}, {0, 1, 2});
     scene.Flush();
     // Touched: the bounding rectangle of the two, (5, 4)-(44, 30). Everything else keeps its bytes.
-    const int bytes = d3d::BitsPerPixel(format) / 8;
+    const int bytes = d3d::BytesPerPixel(format);
     for (int y = 0; y < 40; ++y) {
       for (int x = 0; x < 48; ++x) {
         if (x >= 5 && x < 44 && y >= 4 && y < 30) continue;

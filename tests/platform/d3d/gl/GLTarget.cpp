@@ -13,8 +13,6 @@ namespace gl_testing {
 
 namespace {
 
-int BytesPerPixel(d3d::PixelFormat format) { return d3d::BitsPerPixel(format) / 8; }
-
 int Channel(std::uint32_t color, int shift) { return static_cast<int>((color >> shift) & 0xFFu); }
 
 }  // namespace
@@ -25,13 +23,13 @@ GLTarget::GLTarget(d3d::gl::GLDevice& device, int width, int height, d3d::PixelF
       Height(height),
       Format(format),
       DepthBits(depthBits),
-      Pixels(static_cast<std::size_t>(width) * height * BytesPerPixel(format), 0xCD),
+      Pixels(static_cast<std::size_t>(width) * height * d3d::BytesPerPixel(format), 0xCD),
       DepthPixels(static_cast<std::size_t>(width) * height * (depthBits == 16 ? 2 : 4), 0) {
   Bind();
 }
 
 d3d::ColorTarget GLTarget::Color() {
-  return {Pixels.data(), Width * BytesPerPixel(Format), Width, Height, Format, nullptr};
+  return {Pixels.data(), Width * d3d::BytesPerPixel(Format), Width, Height, Format, nullptr};
 }
 
 d3d::DepthTarget GLTarget::Depth() {
@@ -40,7 +38,7 @@ d3d::DepthTarget GLTarget::Depth() {
 }
 
 std::uint32_t GLTarget::RawAt(int x, int y) const {
-  const int bytes = BytesPerPixel(Format);
+  const int bytes = d3d::BytesPerPixel(Format);
   std::uint32_t value = 0;
   std::memcpy(&value, &Pixels[(static_cast<std::size_t>(y) * Width + x) * bytes], static_cast<std::size_t>(bytes));
   return Format == d3d::PixelFormat::XRGB8888 ? value & 0xFFFFFFu : value;
