@@ -27,7 +27,6 @@ constexpr float kCustomFogEnd = 15000.0f;
 constexpr std::uint8_t kGouraud = 3;
 constexpr int kWindowMargin = 7;
 // The sound every world plays with: 1 unit is 1 cm.
-constexpr std::uint32_t kSampleRate = 11025;
 constexpr float kDistanceFactor = 0.01f;
 // What the overlay draws with: a font every Debian desktop has.
 constexpr const char* kOverlayFont = "DejaVu Sans";
@@ -89,17 +88,17 @@ void TFormSaver::StartShow() {
   sound.SetUse3D(true);
   sound.SetStereo(true);
   sound.SetBitsPerSample(16);
-  sound.SetSampleRate(kSampleRate);
+  sound.SetSampleRate(kShowSampleRate);
   sound.SetDistanceFactor(kDistanceFactor);
   sound.SetDopplerFactor(1.0f);
   sound.SetRolloffFactor(1.0f);
   sound.Update();
 
   TCollectionTexture3D& textures = FWorld->Textures();
-  textures.MinSize = 8;
-  textures.MaxSize = 256;
-  textures.Depth = Engine3D().RenderMode() == rmMMX ? 8 : 16;
-  textures.Shift = 0;
+  textures.MinSize = kShowTextureMinSize;
+  textures.MaxSize = kShowTextureMaxSize;
+  textures.Depth = Engine3D().RenderMode() == rmMMX ? 8 : kShowTextureDepth;
+  textures.Shift = kShowTextureShift;
   textures.AlphaFormats = false;
 
   FVideoModeText.clear();

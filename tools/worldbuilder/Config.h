@@ -25,16 +25,6 @@ constexpr float kMountainOuter = 4000.0f;
 // The sun's direction: low in the south-west, so that its light brings out the land's relief.
 constexpr float kSunX = 0.55f, kSunY = -0.5f, kSunZ = 0.67f;
 
-// The show's texture settings, under which textures are converted when the world is built too:
-// texture animation keys hold pixels in the converted format.
-constexpr int kTextureMinSize = 8;
-constexpr int kTextureMaxSize = 256;
-constexpr int kTextureDepth = 16;
-constexpr int kTextureShift = 0;
-
-// The show's sound format.
-constexpr std::uint32_t kSampleRate = 11025;
-
 // The tour: one loop of 320 s (the day cycle's length), keys every half second.
 constexpr float kTourSeconds = 320.0f;
 constexpr float kTourKeysPerSecond = 2.0f;

@@ -7,6 +7,7 @@
 
 #include "core3d/Stream3D.h"
 #include "platform/rtl/MemoryStream.h"
+#include "render/ShowView.h"
 #include "scene/ItemSound3D.h"
 #include "tools/worldbuilder/Assembly.h"
 #include "tools/worldbuilder/Config.h"
@@ -19,7 +20,7 @@ namespace worldbuilder {
 namespace {
 
 constexpr float kPi = std::numbers::pi_v<float>;
-constexpr float kRate = static_cast<float>(kSampleRate);
+constexpr float kRate = static_cast<float>(kShowSampleRate);
 
 // One sound: its samples as a function of time, how long, and how far it carries.
 struct TVoice {
@@ -100,8 +101,8 @@ void WriteSound(rtl::TStream& s, const TVoice& voice, const std::string& samples
   for (std::uint32_t field : {20u, TDXSoundBuffer::kDefaultFlags, bytes, 0u, 0u}) s.WriteValue(field);
   s.WriteValue<std::uint16_t>(1);  // PCM, mono, 16 bits
   s.WriteValue<std::uint16_t>(1);
-  s.WriteValue<std::uint32_t>(kSampleRate);
-  s.WriteValue<std::uint32_t>(kSampleRate * 2);
+  s.WriteValue<std::uint32_t>(kShowSampleRate);
+  s.WriteValue<std::uint32_t>(kShowSampleRate * 2);
   s.WriteValue<std::uint16_t>(2);
   s.WriteValue<std::uint16_t>(16);
   s.WriteValue<std::uint16_t>(0);

@@ -1,6 +1,7 @@
 #include "tools/worldbuilder/WorldBuilder.h"
 
 #include "platform/rtl/Cast.h"
+#include "render/ShowView.h"
 #include "tools/worldbuilder/Config.h"
 #include "tools/worldbuilder/Creatures.h"
 #include "tools/worldbuilder/Plants.h"
@@ -13,10 +14,10 @@ namespace worldbuilder {
 
 void BuildDefaultWorld(TWorld3D& world) {
   TCollectionTexture3D& textures = world.Textures();
-  textures.MinSize = kTextureMinSize;
-  textures.MaxSize = kTextureMaxSize;
-  textures.Depth = kTextureDepth;
-  textures.Shift = kTextureShift;
+  textures.MinSize = kShowTextureMinSize;
+  textures.MaxSize = kShowTextureMaxSize;
+  textures.Depth = kShowTextureDepth;
+  textures.Shift = kShowTextureShift;
   // The stored pictures are the painted ones, so that any texture setting can convert them.
   textures.KeepSource = true;
   AddSounds(world);
