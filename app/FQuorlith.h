@@ -141,6 +141,7 @@ class TFormSaver : public QWidget {
   TWindow3D* FWindow3D = nullptr;          // a child widget of the form, freed by DestroyWorld
   TFrame3D* FCameraFrame = nullptr;
   int FFrameState = 0;
+  std::uint32_t FFramePeriodMs = 0;  // the screen's refresh period: no more frames than it shows
   bool FFailed = false;
   bool FShown = false;
   bool FWasActive = false;  // the show had the focus once: losing it now ends the show

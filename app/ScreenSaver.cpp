@@ -10,6 +10,7 @@
 #include <cstdlib>
 
 #include "app/PasswordPrompt.h"
+#include "app/X11Window.h"
 #include "platform/os/Clock.h"
 
 namespace {
@@ -104,9 +105,7 @@ void TScreenSaver::RunConfigure(std::uintptr_t parent) {
   FOwner->setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
   if (parent == 0) return;
   FOwner->winId();
-  QWindow* host = QWindow::fromWinId(static_cast<WId>(parent));
-  static_cast<QObject*>(host)->setParent(qApp);
-  FOwner->windowHandle()->setTransientParent(host);
+  FOwner->windowHandle()->setTransientParent(x11::ForeignWindow(parent));
 }
 
 // The login password is the saver's password: there is none of its own to change.

@@ -31,15 +31,11 @@ void FitToWindow(QWidget* widget, QSize devicePixels) {
   if (size != widget->size()) widget->setGeometry(0, 0, size.width(), size.height());
 }
 
-// The foreign window lives as long as the application: deleting it would delete the form's own
-// window with it.
 bool EmbedInWindow(QWidget* widget, std::uintptr_t window) {
   const std::optional<QSize> size = x11::WindowSize(window);
   if (!size) return false;
-  QWindow* host = QWindow::fromWinId(static_cast<WId>(window));
-  static_cast<QObject*>(host)->setParent(qApp);
   widget->winId();
-  widget->windowHandle()->setParent(host);
+  widget->windowHandle()->setParent(x11::ForeignWindow(window));
   FitToWindow(widget, *size);
   return true;
 }

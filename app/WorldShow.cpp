@@ -101,6 +101,7 @@ void TFormSaver::StartShow() {
   textures.Shift = kShowTextureShift;
   textures.AlphaFormats = false;
 
+  FFramePeriodMs = FramePeriodMs();
   FVideoModeText.clear();
   FWindow3D->OnCreateScene = TWindowEvent::Bind<&TFormSaver::LoadScene>(this);
   ApplyRenderSettings(hardware);
@@ -232,7 +233,7 @@ void TFormSaver::ScreenSaverExecute(TScreenSaver*) {
   // No more frames than the screen shows, and none while nobody can see them: the idle handler
   // waits instead of spinning.
   const bool visible = FWatch == nullptr || FWatch->Visible();
-  ScreenSaver1.Delay = visible ? FramePeriodMs() : TShowWatch::kPollMs;
+  ScreenSaver1.Delay = visible ? FFramePeriodMs : TShowWatch::kPollMs;
   if (!visible) return;
   try {
     if (FFrameState > 1) {

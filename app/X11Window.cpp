@@ -2,6 +2,7 @@
 
 #include <QAbstractNativeEventFilter>
 #include <QGuiApplication>
+#include <QWindow>
 #include <cstdlib>
 #include <memory>
 
@@ -34,6 +35,12 @@ ReplyPtr<xcb_get_window_attributes_reply_t> Attributes(xcb_connection_t* connect
 }
 
 }  // namespace
+
+QWindow* ForeignWindow(std::uintptr_t window) {
+  QWindow* foreign = QWindow::fromWinId(static_cast<WId>(window));
+  static_cast<QObject*>(foreign)->setParent(qGuiApp);
+  return foreign;
+}
 
 std::uintptr_t RootWindowId() {
   xcb_connection_t* connection = Connection();

@@ -6,10 +6,15 @@
 // trip, so callers ask a few times a second at most.
 
 #include <QSize>
+#include <QWindow>
 #include <cstdint>
 #include <optional>
 
 namespace x11 {
+
+// A Qt window standing for another program's window `window`. It lives as long as the application:
+// deleting it would delete the windows of this program placed in or above it.
+QWindow* ForeignWindow(std::uintptr_t window);
 
 // The root window of the default screen.
 std::uintptr_t RootWindowId();
