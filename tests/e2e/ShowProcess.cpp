@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImageWriter>
+#include <QMap>
 #include <QScreen>
 #include <QThread>
 #include <fstream>
@@ -118,12 +119,22 @@ long ShowProcess::CpuTicks() const {
 
 void XDoTool(const QStringList& arguments) { ASSERT_EQ(QProcess::execute("xdotool", arguments), 0) << "xdotool"; }
 
-bool WaitForWindow(const QString& title) {
+unsigned long WaitForWindow(const QString& title) {
   QProcess search;
   search.start("xdotool", {"search", "--sync", "--onlyvisible", "--name", "^" + title + "$"});
-  const bool found = search.waitForFinished(5000) && search.exitCode() == 0;
-  if (!found) search.kill();
-  return found;
+  if (search.waitForFinished(5000) && search.exitCode() == 0) return search.readAllStandardOutput().split('\n')[0].toULong();
+  search.kill();
+  return 0;
+}
+
+QRect WindowRect(unsigned long window) {
+  QProcess geometry;
+  geometry.start("xdotool", {"getwindowgeometry", "--shell", QString::number(window)});
+  geometry.waitForFinished(5000);
+  QMap<QString, int> values;
+  for (const QString& line : QString::fromUtf8(geometry.readAllStandardOutput()).split('\n'))
+    values[line.section('=', 0, 0)] = line.section('=', 1).toInt();
+  return {values["X"], values["Y"], values["WIDTH"], values["HEIGHT"]};
 }
 
 QImage Screenshot(unsigned long window) {

@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QRect>
 #include <QTemporaryDir>
 #include <string>
 
@@ -61,8 +62,10 @@ class ShowProcess {
 
 // Runs xdotool with these arguments and waits for it.
 void XDoTool(const QStringList& arguments);
-// Waits up to 5 s for a window of that exact title to be shown.
-bool WaitForWindow(const QString& title);
+// Waits up to 5 s for a window of that exact title to be shown; its id, or 0.
+unsigned long WaitForWindow(const QString& title);
+// Where a window lies on the screen.
+QRect WindowRect(unsigned long window);
 // How much longer the sanitized build takes for the same work.
 #ifdef Q3D_SANITIZED
 constexpr int kSlowdown = 5;
