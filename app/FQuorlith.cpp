@@ -7,6 +7,8 @@
 #include <QVBoxLayout>
 #include <cstdio>
 
+#include "app/LockLink.h"
+#include "app/ShowChild.h"
 #include "app/ShowWatch.h"
 #include "platform/dd/qt/DisplayCheck.h"
 #include "wallpaper/WallpaperPro.h"
@@ -22,6 +24,7 @@ TFormSaver::TFormSaver(TInvocation invocation) : ScreenSaver1(this, std::move(in
   FHostWindow = parsed.Host ? (parsed.HostWindow != 0 ? parsed.HostWindow : x11::RootWindowId())
                             : (ScreenSaver1.Mode() == smPreview ? ScreenSaver1.ParentWindow() : 0);
   if (FHostWindow != 0) FEmbedded = EmbedInWindow(this, FHostWindow);
+  if (parsed.LockChild) FLockLink = std::make_unique<TLockLink>(*this);
 }
 
 TFormSaver::~TFormSaver() { DestroyWorld(); }
@@ -71,6 +74,10 @@ void TFormSaver::FormShow() {
       break;
     case smSaver:
       PanelConfigure->hide();
+      if (!ScreenSaver1.Invocation().Host && TScreenSaver::PasswordEnabled()) {
+        StartLock();
+        break;
+      }
       try {
         StartShow();
         if (!ScreenSaver1.Invocation().Host) {
@@ -100,6 +107,19 @@ void TFormSaver::CoverOtherScreens() {
     cover->show();
     FCovers.push_back(std::move(cover));
   }
+}
+
+// With the password on, this process only locks: it covers every monitor in black, holds the
+// keyboard and the pointer and asks for the password, while the show runs as its child, drawing
+// into this window. Whatever becomes of the show, the desktop stays covered until PAM says yes.
+void TFormSaver::StartLock() {
+  QPalette black = palette();
+  black.setColor(QPalette::Window, Qt::black);
+  setPalette(black);
+  setAutoFillBackground(true);
+  CoverOtherScreens();
+  ScreenSaver1.SetScreenSaverRunning(true);
+  FShowChild = std::make_unique<TShowChild>(winId());
 }
 
 // The wallpaper switch: the product picture, centred, becomes the desktop's wallpaper; nothing else.
@@ -174,6 +194,7 @@ void TFormSaver::FailShow(const std::string& message) {
 void TFormSaver::closeEvent(QCloseEvent* event) {
   if (ScreenSaver1.Mode() == smSaver && !FFailed && FWindow3D != nullptr) FWindow3D->RestoreDisplay();
   FWatch.reset();
+  FShowChild.reset();
   FCovers.clear();
   DestroyWorld();
   ScreenSaver1.SetScreenSaverRunning(false);

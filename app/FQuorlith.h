@@ -66,6 +66,9 @@ class TFormSaver : public QWidget {
   void StepFrame();
   void DrawOverlay(TWindow3D* window, TDDCanvas* canvas);
   void DestroyWorld();
+  // The show under the screen lock stands still while its locker asks for the password.
+  void PauseShow();
+  void ResumeShow();
   // The overlay's bottom line: the long date and, three spaces on, the time, in the user's locale.
   static QString BottomText(bool date, bool time, const QDateTime& now);
 
@@ -124,6 +127,7 @@ class TFormSaver : public QWidget {
   void ShowPicture();
   void InstallWallpaper();
   void CoverOtherScreens();
+  void StartLock();
   // Standalone: a message box; hosted: the message drawn in the window. Both print it on stderr.
   void ShowError(const std::string& message);
   void FailShow(const std::string& message);
@@ -155,4 +159,6 @@ class TFormSaver : public QWidget {
   std::vector<std::unique_ptr<QWidget>> FCovers;  // black windows over the other monitors
   QLabel* FMessage = nullptr;                     // a hosted show's error, drawn where the world would be
   std::unique_ptr<class TShowWatch> FWatch;       // whether anybody can see the show
+  std::unique_ptr<class TShowChild> FShowChild;   // the locker's show, in a process of its own
+  std::unique_ptr<class TLockLink> FLockLink;     // the locked show's reports to its locker
 };

@@ -121,6 +121,8 @@ void ParseHost(const std::vector<std::string>& args, const char* hostWindow, TIn
     if (option == "-window-id" && i + 1 < args.size()) {
       invocation.HostWindow = ParseWindowId(args[++i]);
       windowGiven = true;
+    } else if (option == "-lock-child") {
+      invocation.LockChild = true;
     } else if (option != "-root") {
       invocation.Ignored.push_back(args[i]);
     }
@@ -172,7 +174,8 @@ std::string UsageText() {
       "  /w                  make the product picture the desktop wallpaper\n\n"
       "For an X screen-saver host (\"-\" or \"--\"):\n"
       "  --root                    draw into $XSCREENSAVER_WINDOW, else the root window\n"
-      "  --window-id ID            draw into window ID (decimal or 0x hexadecimal)\n\n"
+      "  --window-id ID            draw into window ID (decimal or 0x hexadecimal)\n"
+      "  --lock-child              (the program's own) the show under its screen lock\n\n"
       "Options for one run, with any of the above; they override the stored settings:\n"
       "  --render software|hardware\n"
       "  --resolution WxHxD        the size the world is drawn at, e.g. 800X600X16\n"

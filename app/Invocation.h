@@ -35,6 +35,9 @@ struct TInvocation {
   // Host mode: the show draws into a window the host made, and only a signal ends it.
   bool Host = false;
   std::uintptr_t HostWindow = 0;  // 0: the root window of the screen
+  // The show under the program's own screen lock: it reports on its standard output that it runs,
+  // takes "pause" and "resume" on its standard input, and ends when that input closes.
+  bool LockChild = false;
   TRunOptions Options;
   std::vector<std::string> Ignored;  // host options this program does not know, or values it cannot use
   bool Help = false;                 // --help: the options, then the end

@@ -82,9 +82,8 @@ bool AskPassword(QWidget* over) {
 
   std::string password = TakePassword(*edit);
   const os::PasswordResult result = os::CheckPassword(kPamService, password);
-  if (result.verdict == os::PasswordVerdict::Unavailable) {
-    std::fprintf(stderr, "quorlith3d: password not checked: %s\n", result.reason.c_str());
-    return true;
-  }
+  for (const std::string& message : result.messages) std::fprintf(stderr, "quorlith3d: %s\n", message.c_str());
+  if (result.verdict == os::PasswordVerdict::Unavailable)
+    std::fprintf(stderr, "quorlith3d: the password cannot be checked: %s\n", result.reason.c_str());
   return result.verdict == os::PasswordVerdict::Verified;
 }

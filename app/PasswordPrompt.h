@@ -8,6 +8,6 @@ class QWidget;
 // The PAM service the check runs under; the system's default rules apply when it has no file.
 inline constexpr const char* kPamService = "quorlith3d";
 
-// True when the login password was typed, or when PAM cannot be used at all (one line on stderr
-// says why); false after a wrong password, a cancel or the time-out.
+// True only when PAM verified the typed login password; false after a wrong password, a cancel, the
+// time-out, or when PAM cannot be used at all (one line on stderr says why): the lock holds then.
 bool AskPassword(QWidget* over);

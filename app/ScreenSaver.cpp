@@ -201,14 +201,26 @@ void TScreenSaver::ReleaseResources() { FRegistry.reset(); }
 
 void TScreenSaver::SetScreenSaverRunning(bool running) {
   if (running == FRunning) return;
+  FRunning = running;
   if (running) {
-    FOwner->grabKeyboard();
-    FOwner->grabMouse();
+    TakeInput();
   } else {
     FOwner->releaseKeyboard();
     FOwner->releaseMouse();
   }
-  FRunning = running;
+}
+
+// Asking the window again tells whether the server granted the grabs the widget asked for. The
+// password prompt holds them while it is up, and hands them back when it goes.
+void TScreenSaver::TakeInput() {
+  if (!FRunning) return;
+  if (QApplication::activeModalWidget() == nullptr) {
+    FOwner->grabKeyboard();
+    FOwner->grabMouse();
+    QWindow* window = FOwner->windowHandle();
+    if (window != nullptr && window->setKeyboardGrabEnabled(true) && window->setMouseGrabEnabled(true)) return;
+  }
+  QTimer::singleShot(kGrabRetryMs, this, [this] { TakeInput(); });
 }
 
 // Each input reaches a window of the program first: counting there sees it once, however far it

@@ -29,6 +29,7 @@ class TScreenSaver : public QObject {
   static constexpr const char* kCompany = "Talven Software";
   static constexpr int kMouseSkip = 5;       // moves ignored after the start or a failed password
   static constexpr int kMouseThreshold = 2;  // pixels on both axes a move must pass
+  static constexpr int kGrabRetryMs = 50;    // the server grabs only for a window on the screen
 
   TScreenSaver(QWidget* owner, TInvocation invocation);
   ~TScreenSaver() override;
@@ -78,6 +79,8 @@ class TScreenSaver : public QObject {
   // Whether an event is input that ends the show.
   bool IsInput(QEvent* event);
   void HandleInput();
+  // Takes the keyboard and the pointer, and tries again until the server gives them.
+  void TakeInput();
 
   QWidget* FOwner;
   TInvocation FInvocation;

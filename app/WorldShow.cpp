@@ -10,6 +10,7 @@
 #include <cstdio>
 
 #include "app/FQuorlith.h"
+#include "app/ShowChild.h"
 #include "app/ShowWatch.h"
 #include "core3d/CheckResult.h"
 #include "platform/dd/qt/SurfaceWidget.h"
@@ -221,6 +222,11 @@ void TFormSaver::SetAmbientColor(std::uint8_t red, std::uint8_t green, std::uint
 }
 
 void TFormSaver::ScreenSaverExecute(TScreenSaver*) {
+  if (FShowChild != nullptr) {  // the locker: its show runs apart, and goes on after the prompt
+    FShowChild->Resume();
+    ScreenSaver1.Delay = TShowWatch::kPollMs;
+    return;
+  }
   if (FFailed || ScreenSaver1.Mode() == smPreview) return;
   if (!ScreenSaver1.Invocation().Host && QApplication::activeModalWidget() == nullptr) {
     if (isActiveWindow()) {
@@ -260,9 +266,23 @@ void TFormSaver::ApplyDayKey() {
 }
 
 void TFormSaver::ScreenSaverPassword(TScreenSaver*) {
+  if (FShowChild != nullptr) {
+    FShowChild->Pause();
+    return;
+  }
   FTimer->Pause();
   FFrameState = 1;
   FWindow3D->FlipToGDI();
+}
+
+void TFormSaver::PauseShow() {
+  if (FFailed || FTimer == nullptr) return;
+  ScreenSaverPassword(&ScreenSaver1);
+  ScreenSaver1.RemoveIdle();
+}
+
+void TFormSaver::ResumeShow() {
+  if (!FFailed) ScreenSaver1.InstallIdle();
 }
 
 void TFormSaver::StepFrame() {

@@ -8,6 +8,8 @@
 #include <QPainter>
 #include <QScreen>
 #include <QTemporaryDir>
+#include <QWidget>
+#include <csignal>
 
 #include "tests/e2e/ShowProcess.h"
 #include "wallpaper/WallpaperPro.h"
@@ -73,10 +75,37 @@ TEST_F(ShowTest, MouseMovesEndTheShowOnlyWhenAskedAndPastTheThresholdOnBothAxes)
   EXPECT_TRUE(EndsWithin1s(show)) << show.Errors().toStdString();
 }
 
-// With the desktop's password flag on, input brings up the prompt, checked through PAM (a service of
-// the test's own that knows one password for the user running it). The show stands still while the
-// prompt is up and goes on after a wrong password; the right one ends it.
-TEST_F(ShowTest, WithThePasswordOnInputAsksForItAndOnlyTheRightOneEndsTheShow) {
+// The show's process under the locker, once the locker has (re)started one other than `old`.
+qint64 WaitForShowChild(qint64 locker, qint64 old, int ms) {
+  QElapsedTimer clock;
+  clock.start();
+  do {
+    QProcess children;
+    children.start("pgrep", {"-P", QString::number(locker)});
+    children.waitForFinished(2000);
+    const qint64 child = QString::fromUtf8(children.readAllStandardOutput()).section('\n', 0, 0).toLongLong();
+    if (child != 0 && child != old) return child;
+    Pause(50);
+  } while (clock.elapsed() < ms);
+  return 0;
+}
+
+// A window of another program, which the lock must never let be seen.
+bool DesktopSeen(const QImage& screen) {
+  for (int y = 0; y < screen.height(); y += 4) {
+    const auto* row = reinterpret_cast<const QRgb*>(screen.constScanLine(y));
+    for (int x = 0; x < screen.width(); x += 4)
+      if ((row[x] & 0xFFFFFF) == 0xFF00FF) return true;
+  }
+  return false;
+}
+
+// With the desktop's password flag on, the program locks: it covers the screen and holds the input,
+// while the show runs as its child. PAM checks the password (a service of the test's own that knows
+// one password for the user running it). The show stands still while the prompt is up and goes on
+// after a wrong password. A show that is killed or stops leaves the screen covered and is started
+// again; only the right password ends the lock.
+TEST_F(ShowTest, WithThePasswordOnTheScreenStaysLockedWhateverTheShowDoesUntilTheRightPassword) {
   QTemporaryDir services;
   const QString user = qEnvironmentVariable("USER", "root");
   {
@@ -88,6 +117,13 @@ TEST_F(ShowTest, WithThePasswordOnInputAsksForItAndOnlyTheRightOneEndsTheShow) {
     const QString matrix = QString(Q3D_PAM_MODULES "/pam_matrix.so passdb=") + passdb.fileName();
     service.write(("auth required " + matrix + "\naccount required " + matrix + "\n").toUtf8());
   }
+  QWidget desktop;
+  desktop.setStyleSheet("background: #FF00FF;");
+  desktop.setGeometry(100, 100, 300, 200);
+  desktop.show();
+  Pause(300);
+  ASSERT_TRUE(DesktopSeen(Screenshot()));
+
   Folders.SetDesktopValue("ScreenSaveUsePassword", 1);
   ShowProcess show(Folders);
   for (const QString& variable : QString(Q3D_PAM_ENVIRONMENT).split(',', Qt::SkipEmptyParts)) {
@@ -96,6 +132,8 @@ TEST_F(ShowTest, WithThePasswordOnInputAsksForItAndOnlyTheRightOneEndsTheShow) {
   show.Environment().insert("PAM_WRAPPER_SERVICE_DIR", services.path());
   show.Environment().insert("USER", user);
   StartShow(show);
+  qint64 child = WaitForShowChild(show.Pid(), 0, 1000);
+  ASSERT_NE(child, 0) << "the show runs as the locker's child";
 
   // Everything but the prompt and its blinking cursor: the dinosaur walks and its light moves over
   // the ground while the show runs.
@@ -117,15 +155,35 @@ TEST_F(ShowTest, WithThePasswordOnInputAsksForItAndOnlyTheRightOneEndsTheShow) {
   QElapsedTimer clock;
   clock.start();
   while (around() == asked && clock.elapsed() < 3000 * kSlowdown) Pause(100);
-  EXPECT_TRUE(show.Running()) << "a wrong password lets the show go on";
-  EXPECT_NE(around(), asked) << "and it moves again";
+  EXPECT_NE(around(), asked) << "a wrong password keeps the lock, and the show goes on";
+
+  kill(static_cast<pid_t>(child), SIGKILL);
+  Pause(300);
+  const QImage killed = Screenshot();
+  EXPECT_EQ(ColourCount(killed), 1) << "a killed show leaves the screen black";
+  EXPECT_FALSE(DesktopSeen(killed));
+  child = WaitForShowChild(show.Pid(), child, 2000 * kSlowdown);
+  ASSERT_NE(child, 0) << "and is started again";
+  EXPECT_GE(ColourCount(WaitForPicture(32, 5000 * kSlowdown)), 32);
+  Pause(1000);  // the new show has reported that it draws
+
+  kill(static_cast<pid_t>(child), SIGSTOP);
+  clock.restart();
+  const qint64 stopped = child;
+  while ((child = WaitForShowChild(show.Pid(), stopped, 100)) == 0 && clock.elapsed() < 4000 * kSlowdown)
+    EXPECT_FALSE(DesktopSeen(Screenshot()));
+  EXPECT_NE(child, 0) << "a stopped show is replaced";
+  EXPECT_GE(clock.elapsed(), 2000) << "after two seconds of silence";
+  EXPECT_FALSE(DesktopSeen(Screenshot()));
 
   XDoTool({"key", "space"});
-  ASSERT_TRUE(WaitForWindow("Quorlith 3D"));
+  ASSERT_NE(WaitForWindow("Quorlith 3D"), 0UL) << "the prompt, whatever became of the show";
   Pause(300);
   XDoTool({"type", "open sesame"});
   XDoTool({"key", "Return"});
   EXPECT_TRUE(EndsWithin1s(show)) << show.Errors().toStdString();
+  EXPECT_NE(kill(static_cast<pid_t>(child), 0), 0) << "the show ends with its locker";
+  EXPECT_TRUE(DesktopSeen(Screenshot()));
 }
 
 // The saver's password is the login password: there is nothing to change, and the program says so.
