@@ -99,7 +99,7 @@ void TFormSaver::FormShow() {
 void TFormSaver::CoverOtherScreens() {
   for (QScreen* screen : QGuiApplication::screens()) {
     if (screen == QGuiApplication::primaryScreen()) continue;
-    auto cover = std::make_unique<QWidget>(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    auto cover = std::make_unique<QWidget>(nullptr, windowFlags());
     cover->setStyleSheet("background: black;");
     cover->setAttribute(Qt::WA_QuitOnClose, false);
     cover->setScreen(screen);
@@ -120,6 +120,12 @@ void TFormSaver::StartLock() {
   CoverOtherScreens();
   ScreenSaver1.SetScreenSaverRunning(true);
   FShowChild = std::make_unique<TShowChild>(winId());
+}
+
+// Windows that other programs map later, such as notifications, go back under the lock.
+void TFormSaver::RaiseLock() {
+  x11::Raise(winId());
+  for (const auto& cover : FCovers) x11::Raise(cover->winId());
 }
 
 // The wallpaper switch: the product picture, centred, becomes the desktop's wallpaper; nothing else.

@@ -128,6 +128,7 @@ class TFormSaver : public QWidget {
   void InstallWallpaper();
   void CoverOtherScreens();
   void StartLock();
+  void RaiseLock();
   // Standalone: a message box; hosted: the message drawn in the window. Both print it on stderr.
   void ShowError(const std::string& message);
   void FailShow(const std::string& message);

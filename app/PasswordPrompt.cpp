@@ -63,7 +63,8 @@ std::string TakePassword(QLineEdit& edit) {
 }  // namespace
 
 bool AskPassword(QWidget* over) {
-  QDialog prompt(over, Qt::Dialog | Qt::WindowStaysOnTopHint);
+  // Above the lock's windows, which the window manager does not stack.
+  QDialog prompt(over, Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::X11BypassWindowManagerHint);
   prompt.setWindowTitle("Quorlith 3D");
   auto* layout = new QVBoxLayout(&prompt);
   auto* label = new QLabel("Password:", &prompt);

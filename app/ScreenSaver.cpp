@@ -81,7 +81,9 @@ os::Registry& TScreenSaver::Registry() {
 void TScreenSaver::RunSaver() {
   FMode = smSaver;
   FOwner->setWindowTitle({});
-  FOwner->setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+  // A lock keeps the window manager out: nothing it does may stack a window above the lock.
+  FOwner->setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                         (PasswordEnabled() ? Qt::X11BypassWindowManagerHint : Qt::WindowType(0)));
   FOwner->setGeometry(QGuiApplication::primaryScreen()->geometry());
   ShowCursor(false);
   InstallIdle();

@@ -224,6 +224,7 @@ void TFormSaver::SetAmbientColor(std::uint8_t red, std::uint8_t green, std::uint
 void TFormSaver::ScreenSaverExecute(TScreenSaver*) {
   if (FShowChild != nullptr) {  // the locker: its show runs apart, and goes on after the prompt
     FShowChild->Resume();
+    RaiseLock();
     ScreenSaver1.Delay = TShowWatch::kPollMs;
     return;
   }

@@ -80,6 +80,14 @@ bool MonitorAsleep() {
 }
 
 // Sees the X events before Qt does; visibility changes of the watched window are all it keeps.
+void Raise(std::uintptr_t window) {
+  xcb_connection_t* connection = Connection();
+  if (connection == nullptr) return;
+  const std::uint32_t above = XCB_STACK_MODE_ABOVE;
+  xcb_configure_window(connection, static_cast<xcb_window_t>(window), XCB_CONFIG_WINDOW_STACK_MODE, &above);
+  xcb_flush(connection);
+}
+
 class CoverWatch::Filter : public QAbstractNativeEventFilter {
  public:
   explicit Filter(std::uintptr_t window) : FWindow(window) {}

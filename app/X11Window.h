@@ -24,6 +24,9 @@ std::optional<QSize> WindowSize(std::uintptr_t window);
 bool WindowViewable(std::uintptr_t window);
 // The monitor is in standby, suspend or off.
 bool MonitorAsleep();
+// Puts a window above its siblings, asking the server directly: QWidget::raise left the lock under
+// a window mapped after it.
+void Raise(std::uintptr_t window);
 
 // Follows whether a window of this process is fully covered by others (the X server says so when
 // the window's visibility changes).

@@ -134,6 +134,9 @@ TEST_F(ShowTest, WithThePasswordOnTheScreenStaysLockedWhateverTheShowDoesUntilTh
   StartShow(show);
   qint64 child = WaitForShowChild(show.Pid(), 0, 1000);
   ASSERT_NE(child, 0) << "the show runs as the locker's child";
+  desktop.raise();
+  Pause(1000);
+  EXPECT_FALSE(DesktopSeen(Screenshot())) << "a window raised later goes back under the lock";
 
   // Everything but the prompt and its blinking cursor: the dinosaur walks and its light moves over
   // the ground while the show runs.
