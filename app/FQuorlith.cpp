@@ -8,9 +8,11 @@
 #include <cstdio>
 
 #include "app/LockLink.h"
+#include "app/PasswordPrompt.h"
 #include "app/ShowChild.h"
 #include "app/ShowWatch.h"
 #include "platform/dd/qt/DisplayCheck.h"
+#include "platform/os/Password.h"
 #include "wallpaper/WallpaperPro.h"
 
 TFormSaver::TFormSaver(TInvocation invocation) : ScreenSaver1(this, std::move(invocation)) {
@@ -113,6 +115,10 @@ void TFormSaver::CoverOtherScreens() {
 // keyboard and the pointer and asks for the password, while the show runs as its child, drawing
 // into this window. Whatever becomes of the show, the desktop stays covered until PAM says yes.
 void TFormSaver::StartLock() {
+  if (const std::string problem = os::PasswordServiceProblem(kPamService); !problem.empty()) {
+    FailShow("The screen cannot be locked: the password could not be checked.\n" + problem);
+    return;
+  }
   QPalette black = palette();
   black.setColor(QPalette::Window, Qt::black);
   setPalette(black);

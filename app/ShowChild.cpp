@@ -23,6 +23,9 @@ TShowChild::TShowChild(std::uintptr_t window) : FWindow(window) {
     FSinceReport.restart();
   });
   connect(&FProcess, &QProcess::finished, this, &TShowChild::Ended);
+  connect(&FProcess, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
+    if (error == QProcess::FailedToStart) Ended(-1, QProcess::CrashExit);
+  });
   FWatchdog.setInterval(kCheckMs);
   connect(&FWatchdog, &QTimer::timeout, this, &TShowChild::Check);
   FWatchdog.start();

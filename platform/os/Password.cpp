@@ -30,21 +30,35 @@ void Wipe(std::string& text) {
   text.clear();
 }
 
-PasswordResult Authenticate(const std::string& service, const std::string& password) {
+// The login name of the real user id; empty, with the reason, when there is none.
+std::string LoginName(std::string& reason) {
   const passwd* entry = getpwuid(getuid());
-  if (entry == nullptr)
-    return {PasswordVerdict::Unavailable, {}, rtl::Format("No login name for user id %u", unsigned{getuid()})};
-  const std::string user = entry->pw_name;
+  if (entry != nullptr) return entry->pw_name;
+  reason = rtl::Format("No login name for user id %u", unsigned{getuid()});
+  return {};
+}
+
+// Starts PAM for `user`; the reason when it cannot, and no handle then.
+std::string StartPam(const std::string& service, const std::string& user, const pam_conv& handle, pam_handle_t** pam) {
+  const int status = pam_start(service.c_str(), user.c_str(), &handle, pam);
+  if (status == PAM_SUCCESS) return {};
+  // Linux-PAM's texts need no handle, and there may be none.
+  const std::string reason = rtl::Format("PAM service \"%s\" cannot start: %s", service, pam_strerror(*pam, status));
+  if (*pam != nullptr) pam_end(*pam, status);
+  *pam = nullptr;
+  return reason;
+}
+
+PasswordResult Authenticate(const std::string& service, const std::string& password) {
+  std::string reason;
+  const std::string user = LoginName(reason);
+  if (user.empty()) return {PasswordVerdict::Unavailable, {}, reason};
   PasswordConversation conversation(user, password);
   const pam_conv handle = conversation.Handle();
   pam_handle_t* pam = nullptr;
-  int status = pam_start(service.c_str(), user.c_str(), &handle, &pam);
-  if (status != PAM_SUCCESS) {
-    // Linux-PAM's texts need no handle, and there may be none.
-    const std::string reason = rtl::Format("PAM service \"%s\" cannot start: %s", service, pam_strerror(pam, status));
-    if (pam != nullptr) pam_end(pam, status);
-    return {PasswordVerdict::Unavailable, {}, reason};
-  }
+  reason = StartPam(service, user, handle, &pam);
+  if (pam == nullptr) return {PasswordVerdict::Unavailable, {}, reason};
+  int status = PAM_SUCCESS;
   if (const char* display = std::getenv("DISPLAY")) status = pam_set_item(pam, PAM_TTY, display);
   if (status == PAM_SUCCESS) status = pam_set_item(pam, PAM_USER_PROMPT, PasswordConversation::kUserPrompt);
   if (status == PAM_SUCCESS) status = pam_authenticate(pam, 0);
@@ -59,6 +73,19 @@ PasswordResult Authenticate(const std::string& service, const std::string& passw
 }
 
 }  // namespace
+
+std::string PasswordServiceProblem(const std::string& service) {
+  std::string reason;
+  const std::string user = LoginName(reason);
+  if (user.empty()) return reason;
+  const std::string none;
+  PasswordConversation conversation(user, none);
+  const pam_conv handle = conversation.Handle();
+  pam_handle_t* pam = nullptr;
+  reason = StartPam(service, user, handle, &pam);
+  if (pam != nullptr) pam_end(pam, PAM_SUCCESS);
+  return reason;
+}
 
 PasswordResult CheckPassword(const std::string& service, std::string& password) {
   PasswordResult result = Authenticate(service, password);

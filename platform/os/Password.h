@@ -23,6 +23,10 @@ struct PasswordResult {
 // wrong password through. `password` is wiped and emptied whatever the outcome.
 PasswordResult CheckPassword(const std::string& service, std::string& password);
 
+// Why PAM cannot check passwords for the user running the program through `service`, or empty when
+// it can start: a lock is taken only when it can be opened again.
+std::string PasswordServiceProblem(const std::string& service);
+
 // PAM's conversation for one check. Hidden prompts get the typed password; echoed prompts get the user
 // name when they are PAM's own user prompt, else the password (a module may ask for it in the open);
 // information and error texts are collected. Any other kind of message fails the conversation.

@@ -29,6 +29,15 @@ class ShowTest : public testing::Test {
   // Whether input ends the show within a second, with status 0.
   static bool EndsWithin1s(ShowProcess& show) { return show.WaitEnded(1000 * kSlowdown) && show.ExitCode() == 0; }
 
+  // The desktop's password flag on, checked by the PAM services in `services`, never the machine's.
+  void UsePasswordThrough(ShowProcess& show, const QString& services) {
+    Folders.SetDesktopValue("ScreenSaveUsePassword", 1);
+    for (const QString& variable : QString(Q3D_PAM_ENVIRONMENT).split(',', Qt::SkipEmptyParts))
+      show.Environment().insert(variable.section('=', 0, 0), variable.section('=', 1));
+    show.Environment().insert("PAM_WRAPPER_SERVICE_DIR", services);
+    show.Environment().insert("USER", qEnvironmentVariable("USER", "root"));
+  }
+
   ShowFolders Folders;
 };
 
@@ -124,13 +133,8 @@ TEST_F(ShowTest, WithThePasswordOnTheScreenStaysLockedWhateverTheShowDoesUntilTh
   Pause(300);
   ASSERT_TRUE(DesktopSeen(Screenshot()));
 
-  Folders.SetDesktopValue("ScreenSaveUsePassword", 1);
   ShowProcess show(Folders);
-  for (const QString& variable : QString(Q3D_PAM_ENVIRONMENT).split(',', Qt::SkipEmptyParts)) {
-    show.Environment().insert(variable.section('=', 0, 0), variable.section('=', 1));
-  }
-  show.Environment().insert("PAM_WRAPPER_SERVICE_DIR", services.path());
-  show.Environment().insert("USER", user);
+  UsePasswordThrough(show, services.path());
   StartShow(show);
   qint64 child = WaitForShowChild(show.Pid(), 0, 1000);
   ASSERT_NE(child, 0) << "the show runs as the locker's child";
@@ -187,6 +191,19 @@ TEST_F(ShowTest, WithThePasswordOnTheScreenStaysLockedWhateverTheShowDoesUntilTh
   EXPECT_TRUE(EndsWithin1s(show)) << show.Errors().toStdString();
   EXPECT_NE(kill(static_cast<pid_t>(child), 0), 0) << "the show ends with its locker";
   EXPECT_TRUE(DesktopSeen(Screenshot()));
+}
+
+// A lock that no password could open is not taken: the user is told, and the show does not start.
+TEST_F(ShowTest, WithoutAWorkingPasswordCheckTheScreenIsNotLocked) {
+  QTemporaryDir noServices;
+  ShowProcess show(Folders);
+  UsePasswordThrough(show, noServices.path());
+  show.Start({"/s"});
+  Pause(2000);
+  EXPECT_TRUE(show.Errors().contains("The screen cannot be locked")) << show.Errors().toStdString();
+  XDoTool({"key", "Return"});
+  ASSERT_TRUE(show.WaitEnded(2000));
+  EXPECT_EQ(show.ExitCode(), 1);
 }
 
 // The saver's password is the login password: there is nothing to change, and the program says so.
