@@ -119,11 +119,20 @@ long ShowProcess::CpuTicks() const {
 
 void XDoTool(const QStringList& arguments) { ASSERT_EQ(QProcess::execute("xdotool", arguments), 0) << "xdotool"; }
 
-unsigned long WaitForWindow(const QString& title) {
-  QProcess search;
-  search.start("xdotool", {"search", "--sync", "--onlyvisible", "--name", "^" + title + "$"});
-  if (search.waitForFinished(5000) && search.exitCode() == 0) return search.readAllStandardOutput().split('\n')[0].toULong();
-  search.kill();
+unsigned long WaitForDialog(const QString& title) {
+  const QSize screen = QGuiApplication::primaryScreen()->size();
+  QElapsedTimer clock;
+  clock.start();
+  do {
+    QProcess search;
+    search.start("xdotool", {"search", "--onlyvisible", "--name", "^" + title + "$"});
+    search.waitForFinished(5000);
+    for (const QByteArray& line : search.readAllStandardOutput().split('\n')) {
+      const unsigned long window = line.toULong();
+      if (window != 0 && WindowRect(window).size() != screen) return window;
+    }
+    Pause(50);
+  } while (clock.elapsed() < 5000);
   return 0;
 }
 

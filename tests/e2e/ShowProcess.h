@@ -62,8 +62,9 @@ class ShowProcess {
 
 // Runs xdotool with these arguments and waits for it.
 void XDoTool(const QStringList& arguments);
-// Waits up to 5 s for a window of that exact title to be shown; its id, or 0.
-unsigned long WaitForWindow(const QString& title);
+// Waits up to 5 s for a window of that exact title that does not fill the screen (the show's own
+// full-screen window bears the program's name too); its id, or 0.
+unsigned long WaitForDialog(const QString& title);
 // Where a window lies on the screen.
 QRect WindowRect(unsigned long window);
 // How much longer the sanitized build takes for the same work.

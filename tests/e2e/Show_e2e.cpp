@@ -145,7 +145,7 @@ TEST_F(ShowTest, WithThePasswordOnTheScreenStaysLockedWhateverTheShowDoesUntilTh
   // Everything but the prompt and its blinking cursor: the dinosaur walks and its light moves over
   // the ground while the show runs.
   XDoTool({"key", "space"});
-  const unsigned long prompt = WaitForWindow("Quorlith 3D");
+  const unsigned long prompt = WaitForDialog("Quorlith 3D");
   ASSERT_NE(prompt, 0UL) << "the prompt";
   const QRect promptRect = WindowRect(prompt);
   const auto around = [&promptRect] {
@@ -184,7 +184,7 @@ TEST_F(ShowTest, WithThePasswordOnTheScreenStaysLockedWhateverTheShowDoesUntilTh
   EXPECT_FALSE(DesktopSeen(Screenshot()));
 
   XDoTool({"key", "space"});
-  ASSERT_NE(WaitForWindow("Quorlith 3D"), 0UL) << "the prompt, whatever became of the show";
+  ASSERT_NE(WaitForDialog("Quorlith 3D"), 0UL) << "the prompt, whatever became of the show";
   Pause(300);
   XDoTool({"type", "open sesame"});
   XDoTool({"key", "Return"});
