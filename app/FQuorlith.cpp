@@ -129,6 +129,7 @@ void TFormSaver::ShowPicture() {
 }
 
 void TFormSaver::ShowError(const std::string& message) {
+  FErrorMessage = message;
   std::fprintf(stderr, "quorlith3d: %s\n", message.c_str());
   if (!ScreenSaver1.Invocation().Host) {
     QMessageBox::critical(isVisible() ? this : nullptr, kTitle, QString::fromStdString(message));

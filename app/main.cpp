@@ -7,6 +7,7 @@
 
 #include "app/FQuorlith.h"
 #include "app/Signals.h"
+#include "platform/rtl/Faults.h"
 
 namespace {
 
@@ -21,6 +22,7 @@ bool Answered(const std::vector<std::string>& args) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  rtl::faults::ArmFromEnvironment();
   const std::vector<std::string> args(argv + 1, argv + argc);
   try {
     if (Answered(args)) return 0;
