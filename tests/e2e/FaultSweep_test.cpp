@@ -2,11 +2,14 @@
 // while it runs and while it ends: the shell's own show in a host window of the test's, the test
 // world, sound on OpenAL Soft's null output. A failing call ends the show with the message of the
 // step that failed and the code it was given, or the show carries on; nothing raises out of the
-// show, and the show after a failure runs again. Prints the table of outcomes.
+// show, and the show after a failure runs again. Prints the table of outcomes. Then the program
+// itself, armed from outside through Q3D_FAULTS, for a few points of the window and the sound.
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QWidget>
 #include <array>
@@ -217,4 +220,57 @@ TEST_F(FaultSweepTest, EveryFailingPlatformCallEndsTheShowWithItsMessageOrTheSho
   }
   for (const auto& [outcome, count] : counts) std::printf("%4d  %s\n", count, outcome.c_str());
   EXPECT_NE(RunningShow(), nullptr) << "the show runs again after every failure";
+}
+
+namespace {
+
+struct ProgramCase {
+  const char* Faults;   // Q3D_FAULTS
+  const char* Message;  // the line the program ends with (a pattern), or none when the show carries on
+};
+
+// At start-up, in the middle of the show (after a skip) and at its end; the window's and the sound's.
+constexpr ProgramCase kProgramCases[] = {
+    {"dd.DirectDrawCreate:0x887604D2", "Quorlith 3D cannot start: no display with a usable drawing surface"},
+    {"rm.Direct3DRMCreate:0x887604D2", "Engine3D error: Can't create direct3drm object code: 1234"},
+    {"ds.Sound.CreateSoundBuffer:0x887604D2", "DXSoundBuffer: Create sound buffer failed code: 1234"},
+    {"dd.Surface.Unlock:0x887604D2:80", "Window3D error: [^\\n]* failed code: 1234"},
+    {"rm.Viewport.Render:0x887604D2:60", "Window3D error: Render (background|map) failed code: 1234"},
+    {"ds.DirectSoundCreate:0x88780078", nullptr},
+    {"dd.Surface.Blt:0x887604D2:20:5,ds.Listener.SetAllParameters:0x887604D2:10", nullptr},
+    {"rm.Frame.DeleteChild:0x887604D2,ds.Buffer.Stop:0x887604D2", nullptr},
+};
+
+}  // namespace
+
+// The standalone show: a failure is a message box and status 1 once it is read; otherwise the world
+// shows and a key ends it with status 0, whatever fails while it ends.
+TEST(FaultProgramTest, TheProgramArmedFromOutsideEndsWithTheMessageOrCarriesOn) {
+  e2e::ShowFolders folders;
+  folders.SetSaverValue("Sound3D", 1);
+  for (const ProgramCase& test : kProgramCases) {
+    SCOPED_TRACE(test.Faults);
+    e2e::ShowProcess show(folders);
+    show.Environment().insert("Q3D_FAULTS", test.Faults);
+    show.Start({"/s"});
+    if (test.Message != nullptr) {
+      const QRegularExpression line(QString("(^|\\n)quorlith3d: ") + test.Message);
+      QElapsedTimer clock;
+      clock.start();
+      while (!show.Errors().contains(line) && show.Running() && clock.elapsed() < 5000 * e2e::kSlowdown)
+        e2e::Pause(50);
+      EXPECT_TRUE(show.Errors().contains(line)) << show.Errors().toStdString();
+      e2e::Pause(300);
+      e2e::XDoTool({"key", "Return"});
+      ASSERT_TRUE(show.WaitEnded(3000 * e2e::kSlowdown));
+      EXPECT_EQ(show.ExitCode(), 1);
+    } else {
+      EXPECT_GE(e2e::ColourCount(e2e::WaitForPicture(32, 5000 * e2e::kSlowdown)), 32) << "the world shows";
+      e2e::Pause(500);
+      e2e::XDoTool({"key", "space"});
+      ASSERT_TRUE(show.WaitEnded(3000 * e2e::kSlowdown)) << show.Errors().toStdString();
+      EXPECT_EQ(show.ExitCode(), 0) << show.Errors().toStdString();
+    }
+    EXPECT_FALSE(show.Crashed());
+  }
 }
