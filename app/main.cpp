@@ -7,6 +7,7 @@
 
 #include "app/FQuorlith.h"
 #include "app/Signals.h"
+#include "app/X11Window.h"
 #include "platform/rtl/Faults.h"
 
 namespace {
@@ -35,6 +36,7 @@ int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
   QApplication::setApplicationName("quorlith3d");
   QApplication::setApplicationDisplayName(TFormSaver::kTitle);
+  x11::EndOnLostConnection();
 
   TInvocation invocation;
   try {
