@@ -11,7 +11,6 @@
 #include <unistd.h>
 
 #include "platform/os/Clock.h"
-#include "render/ShowView.h"
 #include "tests/scene/TestWorld.h"
 #include "tests/support/AllocationCount.h"
 #include "tests/support/HeadlessShow.h"
@@ -37,14 +36,7 @@ void LoadWorld(TWorld3D& world) {
     return;
   }
   std::printf("world: %s\n", file.c_str());
-  TCollectionTexture3D& textures = world.Textures();
-  textures.MinSize = kShowTextureMinSize;
-  textures.MaxSize = kShowTextureMaxSize;
-  textures.Depth = kShowTextureDepth;
-  textures.Shift = kShowTextureShift;
-  world.LoadFromFile(file);
-  world.Meshes().SetShadeAll(0);  // as the show makes them for the software driver
-  world.Meshes().SetLightingAll(false);
+  testing_support::LoadShowWorld(world, file);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <AL/al.h>
 #include <AL/alext.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "platform/ds/Buffer.h"
@@ -36,7 +37,8 @@ Sound::Sound(std::optional<std::string> deviceName) : FDeviceName(std::move(devi
 Sound::~Sound() { CloseDevice(); }
 
 bool Sound::OpenDevice() {
-  FNextOpen = std::chrono::steady_clock::now() + std::chrono::milliseconds(kRetryMs);
+  FNextOpen = std::chrono::steady_clock::now() + std::chrono::milliseconds(FRetryMs);
+  FRetryMs = std::min(2 * FRetryMs, kRetryMaxMs);
   FDevice = alcOpenDevice(FDeviceName ? FDeviceName->c_str() : nullptr);
   if (FDevice == nullptr) return false;
   FContext = alcCreateContext(FDevice, kContextAttributes);
@@ -45,6 +47,7 @@ bool Sound::OpenDevice() {
     FDevice = nullptr;
     return false;
   }
+  FRetryMs = kRetryMs;
   MakeCurrent();
   alDistanceModel(AL_INVERSE_DISTANCE_CLAMPED);
   ApplyListener();
@@ -61,7 +64,8 @@ void Sound::CloseDevice() {
   alcCloseDevice(FDevice);
   FContext = nullptr;
   FDevice = nullptr;
-  FNextOpen = std::chrono::steady_clock::now() + std::chrono::milliseconds(kRetryMs);
+  FRetryMs = kRetryMs;
+  FNextOpen = std::chrono::steady_clock::now() + std::chrono::milliseconds(FRetryMs);
 }
 
 void Sound::KeepDevice() {

@@ -6,7 +6,7 @@
 // Output devices come and go (a sound server that is not running yet, a server that ends, a card
 // unplugged): without a device every buffer keeps its samples and settings and plays silently, and
 // a device is looked for again every kRetryMs while buffers are asked for their status (once a
-// frame). Once one opens, every buffer gets its OpenAL objects back and looping sounds that were
+// frame, the wait growing while none can be opened). Once one opens, every buffer gets its OpenAL objects back and looping sounds that were
 // playing play on. A device OpenAL reports disconnected is let go at the next status read.
 //
 // A sound object must outlive the buffers it created (the object model releases them first).
@@ -28,7 +28,11 @@ class Listener;
 
 class Sound {
  public:
+  // A device is looked for again after kRetryMs; each failed try doubles the wait up to kRetryMaxMs
+  // (every failed open may leave lines on stderr from the system's sound libraries), and a device
+  // that opens or goes away starts it at kRetryMs again.
   static constexpr int kRetryMs = 2000;
+  static constexpr int kRetryMaxMs = 32000;
 
   ~Sound();
   Sound(const Sound&) = delete;
@@ -64,6 +68,7 @@ class Sound {
   ALCdevice* FDevice = nullptr;
   ALCcontext* FContext = nullptr;
   std::chrono::steady_clock::time_point FNextOpen;
+  int FRetryMs = kRetryMs;
   WindowHandle FWindow = 0;
   std::uint32_t FLevel = 0;
   ListenerParams FListener;

@@ -2,6 +2,7 @@
 
 #include "anim/Motion3D.h"
 #include "platform/os/Clock.h"
+#include "render/ShowView.h"
 #include "scene/Object3D.h"
 #include "scene/Scene3D.h"
 
@@ -54,6 +55,17 @@ void THeadlessShow::ApplyDayKey() {
   background.SetFogStart(key.FogStart);
   background.SetFogEnd(key.FogEnd);
   background.Color().Assign(key.BackColor);
+}
+
+void LoadShowWorld(TWorld3D& world, const std::string& fileName) {
+  TCollectionTexture3D& textures = world.Textures();
+  textures.MinSize = kShowTextureMinSize;
+  textures.MaxSize = kShowTextureMaxSize;
+  textures.Depth = kShowTextureDepth;
+  textures.Shift = kShowTextureShift;
+  world.LoadFromFile(fileName);
+  world.Meshes().SetShadeAll(0);
+  world.Meshes().SetLightingAll(false);
 }
 
 }  // namespace testing_support

@@ -6,6 +6,7 @@
 // by the software driver. Make it with the clock manual (os::SetManualTime).
 
 #include <functional>
+#include <string>
 
 #include "anim/DayAnimation.h"
 #include "app/Timeserv.h"
@@ -43,5 +44,9 @@ class THeadlessShow {
   TLight3D* FAmbient = nullptr;
   double FSeconds = 0.0;
 };
+
+// Reads a world file into an empty world as the show reads it for the software driver: its texture
+// settings, every mesh flat and unlit.
+void LoadShowWorld(TWorld3D& world, const std::string& fileName);
 
 }  // namespace testing_support
