@@ -2,7 +2,7 @@
 // the default one was not built) drawn by the software driver, the multimedia clock driven by hand
 // and wrapping past 2^32 ms early on. Prints the resident memory after warm-up and at the end, and
 // the allocations per frame after warm-up.
-//   bench_soak [milliseconds between frames, default 100] [hours of show time, default 24]
+//   bench_soak [milliseconds between frames, default 250] [hours of show time, default 24]
 
 #include <cstdio>
 #include <cstdlib>
@@ -43,7 +43,7 @@ void LoadWorld(TWorld3D& world) {
 
 int main(int argc, char** argv) {
   setenv("ALSOFT_DRIVERS", "null", 0);
-  const auto step = static_cast<std::uint32_t>(argc > 1 ? std::atoi(argv[1]) : 100);
+  const auto step = static_cast<std::uint32_t>(argc > 1 ? std::atoi(argv[1]) : 250);
   const double hours = argc > 2 ? std::atof(argv[2]) : 24.0;
   const auto frames = static_cast<long>(hours * 3600.0 * 1000.0 / step);
   os::SetManualTime(0xFFFFFFFFu - kBeforeWrapMs + 1);
