@@ -173,7 +173,13 @@ void TFormSaver::FailShow(const std::string& message) {
 // Closing always succeeds. A running show gives the display back and frees the world first. The
 // program ends with its last window.
 void TFormSaver::closeEvent(QCloseEvent* event) {
-  if (ScreenSaver1.Mode() == smSaver && !FFailed && FWindow3D != nullptr) FWindow3D->RestoreDisplay();
+  if (ScreenSaver1.Mode() == smSaver && !FFailed && FWindow3D != nullptr) {
+    try {
+      FWindow3D->RestoreDisplay();
+    } catch (const std::exception& error) {  // said, but the show ends all the same
+      std::fprintf(stderr, "quorlith3d: %s\n", error.what());
+    }
+  }
   FWatch.reset();
   FCovers.clear();
   DestroyWorld();

@@ -236,7 +236,9 @@ constexpr ProgramCase kProgramCases[] = {
     {"ds.Sound.CreateSoundBuffer:0x887604D2", "DXSoundBuffer: Create sound buffer failed code: 1234"},
     {"dd.Surface.Unlock:0x887604D2:80", "Window3D error: [^\\n]* failed code: 1234"},
     {"rm.Viewport.Render:0x887604D2:60", "Window3D error: Render (background|map) failed code: 1234"},
+    {"dd.DirectDraw.SetDisplayMode:0x887604D2", "The video mode 640X480X16 cannot be shown."},
     {"ds.DirectSoundCreate:0x88780078", nullptr},
+    {"dd.Surface.Flip:0x887604D2:30:5,dd.DirectDraw.RestoreDisplayMode:0x887604D2", nullptr},
     {"dd.Surface.Blt:0x887604D2:20:5,ds.Listener.SetAllParameters:0x887604D2:10", nullptr},
     {"rm.Frame.DeleteChild:0x887604D2,ds.Buffer.Stop:0x887604D2", nullptr},
 };
