@@ -45,8 +45,13 @@ bool Buffer::Store::Attach() {
     Name = 0;
     return false;
   }
-  alBufferData(Name, Format, Bytes.data(), static_cast<ALsizei>(Bytes.size() / BlockAlign * BlockAlign), Rate);
+  Fill();
   return true;
+}
+
+void Buffer::Store::Fill() const {
+  const auto whole = Bytes.size() / BlockAlign * BlockAlign;
+  alBufferData(Name, Format, Bytes.data(), static_cast<ALsizei>(whole), Rate);
 }
 
 void Buffer::Store::Detach() {
@@ -79,13 +84,7 @@ Result Buffer::CreateSource(std::shared_ptr<Store> store) {
   }
   if (FSound->HasDevice()) {
     FSound->MakeCurrent();
-    if (!store->Attach()) return kErrOutOfMemory;
-    alGetError();
-    alGenSources(1, &FSource);
-    if (alGetError() != AL_NO_ERROR) {
-      FSource = 0;
-      return kErrOutOfMemory;
-    }
+    if (!store->Attach() || !GenerateSource()) return kErrOutOfMemory;
   }
   FStore = std::move(store);
   FStore->Users.push_back(this);
@@ -98,18 +97,20 @@ void Buffer::Attach() {
     ApplyGain();
     return;
   }
-  if (FStore == nullptr || !FStore->Attach()) return;
-  alGetError();
-  alGenSources(1, &FSource);
-  if (alGetError() != AL_NO_ERROR) {
-    FSource = 0;
-    return;  // no room: this buffer stays silent until the next device
-  }
+  if (FStore == nullptr || !FStore->Attach() || !GenerateSource()) return;  // no room: silent until the next device
   alSourcei(FSource, AL_BUFFER, static_cast<ALint>(FStore->Name));
   alSourcei(FSource, AL_LOOPING, FLooping ? AL_TRUE : AL_FALSE);
   ApplyGain();
   ApplySpatial();
   if (FPlaying && FLooping) Start();
+}
+
+bool Buffer::GenerateSource() {
+  alGetError();
+  alGenSources(1, &FSource);
+  if (alGetError() == AL_NO_ERROR) return true;
+  FSource = 0;
+  return false;
 }
 
 void Buffer::Detach() {
@@ -160,8 +161,7 @@ void Buffer::Upload() {
     if (user->FResumeAfterUpload) user->Halt();
     alSourcei(user->FSource, AL_BUFFER, 0);
   }
-  const auto whole = FStore->Bytes.size() / FFormat.BlockAlign * FFormat.BlockAlign;
-  alBufferData(FStore->Name, FStore->Format, FStore->Bytes.data(), static_cast<ALsizei>(whole), FStore->Rate);
+  FStore->Fill();
   for (Buffer* user : FStore->Users) {
     if (user->FSource == 0) continue;
     alSourcei(user->FSource, AL_BUFFER, static_cast<ALint>(FStore->Name));

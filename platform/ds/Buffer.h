@@ -81,6 +81,8 @@ class Buffer {
     // The OpenAL buffer, made and filled when there is none; false when OpenAL has no room.
     bool Attach();
     void Detach();
+    // Uploads the samples, whole frames only.
+    void Fill() const;
     std::vector<std::uint8_t> Bytes;
     ALuint Name = 0;
     ALenum Format = 0;
@@ -95,6 +97,8 @@ class Buffer {
   void Attach();
   // Lets go of the OpenAL objects before the device goes.
   void Detach();
+  // A new OpenAL source; false when OpenAL has no room.
+  bool GenerateSource();
   bool Primary() const { return (FDesc.Flags & kCapsPrimaryBuffer) != 0; }
   bool HasControl(std::uint32_t control) const { return (FDesc.Flags & control) != 0; }
   // The fault armed for `call`, else kErrControlUnavail unless the buffer has `control`.

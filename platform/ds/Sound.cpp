@@ -36,23 +36,22 @@ Sound::Sound(std::optional<std::string> deviceName) : FDeviceName(std::move(devi
 
 Sound::~Sound() { CloseDevice(); }
 
-bool Sound::OpenDevice() {
+void Sound::OpenDevice() {
   FNextOpen = std::chrono::steady_clock::now() + std::chrono::milliseconds(FRetryMs);
   FRetryMs = std::min(2 * FRetryMs, kRetryMaxMs);
   FDevice = alcOpenDevice(FDeviceName ? FDeviceName->c_str() : nullptr);
-  if (FDevice == nullptr) return false;
+  if (FDevice == nullptr) return;
   FContext = alcCreateContext(FDevice, kContextAttributes);
   if (FContext == nullptr) {
     alcCloseDevice(FDevice);
     FDevice = nullptr;
-    return false;
+    return;
   }
   FRetryMs = kRetryMs;
   MakeCurrent();
   alDistanceModel(AL_INVERSE_DISTANCE_CLAMPED);
   ApplyListener();
   for (Buffer* buffer : FBuffers) buffer->Attach();
-  return true;
 }
 
 void Sound::CloseDevice() {

@@ -57,7 +57,7 @@ class Sound {
   friend class Listener;
 
   explicit Sound(std::optional<std::string> deviceName);
-  bool OpenDevice();
+  void OpenDevice();
   void CloseDevice();
   void MakeCurrent() const;
   // Sends the listener block to OpenAL; the rolloff factor goes to every 3D source.
