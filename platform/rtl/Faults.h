@@ -9,7 +9,9 @@ namespace rtl::faults {
 
 // Fault injection for the platform stand-ins: a test arms a named call ("os.timeBeginPeriod",
 // "rm.Frame.AddChild" ...) to fail with a chosen result code, so that the error path of every
-// caller can be exercised. Unarmed, a check costs one load and one branch.
+// caller can be exercised. Unarmed, a check costs one load and one branch. Name each call with a
+// string literal "layer.Class.Method" in the stand-in's own source: the build lists the fault
+// points from there for the tests that arm every one of them.
 
 // The next `times` calls of `call` after `skip` successful ones return `code`.
 void Arm(std::string_view call, std::int32_t code, int skip = 0, int times = 1);
