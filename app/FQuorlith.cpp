@@ -161,6 +161,7 @@ void TFormSaver::ShowPicture() {
 }
 
 void TFormSaver::ShowError(const std::string& message) {
+  FErrorMessage = message;
   std::fprintf(stderr, "quorlith3d: %s\n", message.c_str());
   if (!ScreenSaver1.Invocation().Host) {
     QMessageBox::critical(isVisible() ? this : nullptr, kTitle, QString::fromStdString(message));
@@ -204,7 +205,13 @@ void TFormSaver::FailShow(const std::string& message) {
 // Closing always succeeds. A running show gives the display back and frees the world first. The
 // program ends with its last window.
 void TFormSaver::closeEvent(QCloseEvent* event) {
-  if (ScreenSaver1.Mode() == smSaver && !FFailed && FWindow3D != nullptr) FWindow3D->RestoreDisplay();
+  if (ScreenSaver1.Mode() == smSaver && !FFailed && FWindow3D != nullptr) {
+    try {
+      FWindow3D->RestoreDisplay();
+    } catch (const std::exception& error) {  // said, but the show ends all the same
+      std::fprintf(stderr, "quorlith3d: %s\n", error.what());
+    }
+  }
   FWatch.reset();
   FShowChild.reset();
   FCovers.clear();

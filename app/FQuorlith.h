@@ -75,6 +75,8 @@ class TFormSaver : public QWidget {
   // The status the program ends with: 0, or 1 after a failure the user was told of.
   int ExitCode() const { return FExitCode; }
   bool Failed() const { return FFailed; }
+  // The message the show stopped with; empty while nothing failed.
+  const std::string& ErrorMessage() const { return FErrorMessage; }
   const std::string& DataPath() const { return FDataPath; }
   TWindow3D* Window3D() const { return FWindow3D; }
   int FrameState() const { return FFrameState; }
@@ -152,6 +154,7 @@ class TFormSaver : public QWidget {
   bool FWasActive = false;  // the show had the focus once: losing it now ends the show
   int FExitCode = 0;
   std::string FVideoModeText;
+  std::string FErrorMessage;
   std::string FDataPath;
   TLight3D* FAmbientLight = nullptr;
   std::unique_ptr<TDayAnimation> FDayAnimation;

@@ -10,12 +10,16 @@ TShowWatch::TShowWatch(QWidget* show, std::uintptr_t host) : FShow(show), FHost(
   FTimer.setInterval(kPollMs);
   connect(&FTimer, &QTimer::timeout, this, [this] { Poll(); });
   FTimer.start();
-  Poll();
+  FollowHost();  // the show is being shown now: whether it can be seen is asked from the first tick on
 }
 
 void TShowWatch::Poll() {
   FViewable = x11::WindowViewable(FShow->winId());
   FAsleep = x11::MonitorAsleep();
+  FollowHost();
+}
+
+void TShowWatch::FollowHost() {
   if (FHost == 0) return;
   const std::optional<QSize> size = x11::WindowSize(FHost);
   if (!size) {

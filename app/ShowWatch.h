@@ -24,6 +24,7 @@ class TShowWatch : public QObject {
 
  private:
   void Poll();
+  void FollowHost();
 
   QWidget* FShow;
   std::uintptr_t FHost;

@@ -315,7 +315,7 @@ void TFormSaver::CopyCamera() {
   rm::Frame* camera = FWindow3D->Camera().DXFrame();
   CheckResult(camera->SetPosition(scene, position.x, position.y, position.z), "Frame3D error: Set position failed");
   CheckResult(camera->SetOrientation(scene, direction.x, direction.y, direction.z, up.x, up.y, up.z),
-              "Frame3D error: Set orientation failed");
+              "Frame3D error: Set Orientation failed");
   try {
     FSoundDevice->ListenerPosition().SetXYZ(position.x, position.y, position.z);
     FSoundDevice->ListenerOrientation().SetOrientation(direction.x, direction.y, direction.z, up.x, up.y, up.z);

@@ -1,8 +1,11 @@
 #include "app/X11Window.h"
 
+#include <unistd.h>
+
 #include <QAbstractNativeEventFilter>
 #include <QGuiApplication>
 #include <QWindow>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 
@@ -14,6 +17,27 @@
 namespace x11 {
 
 namespace {
+
+QtMessageHandler gQtMessages = nullptr;
+
+[[noreturn]] void ConnectionLost() {
+  static constexpr char kLine[] = "quorlith3d: the connection to the X display was lost\n";
+  [[maybe_unused]] const ssize_t written = write(STDERR_FILENO, kLine, sizeof kLine - 1);
+  _exit(1);
+}
+
+// Qt's own word for a broken connection, just before it would end the program itself.
+void OnQtMessage(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+  if (message.startsWith("The X11 connection broke")) ConnectionLost();
+  if (gQtMessages != nullptr) {
+    gQtMessages(type, context, message);
+  } else {
+    std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
+  }
+}
+
+// Xlib's, when one of its calls meets the broken connection first.
+int OnInputOutputError(Display*) { ConnectionLost(); }
 
 xcb_connection_t* Connection() {
   auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
@@ -106,6 +130,11 @@ class CoverWatch::Filter : public QAbstractNativeEventFilter {
  private:
   std::uintptr_t FWindow;
 };
+
+void EndOnLostConnection() {
+  gQtMessages = qInstallMessageHandler(OnQtMessage);
+  XSetIOErrorHandler(OnInputOutputError);
+}
 
 // Qt's own windows already ask for visibility changes; asking again costs nothing and keeps this
 // independent of that.

@@ -28,6 +28,10 @@ bool MonitorAsleep();
 // a window mapped after it.
 void Raise(std::uintptr_t window);
 
+// From now on a lost connection to the X server (the server ended or was killed) ends the program
+// at once with one line on stderr and status 1: every window is gone, and nothing is left to save.
+void EndOnLostConnection();
+
 // Follows whether a window of this process is fully covered by others (the X server says so when
 // the window's visibility changes).
 class CoverWatch {

@@ -7,6 +7,8 @@
 
 #include "app/FQuorlith.h"
 #include "app/Signals.h"
+#include "app/X11Window.h"
+#include "platform/rtl/Faults.h"
 
 namespace {
 
@@ -21,6 +23,7 @@ bool Answered(const std::vector<std::string>& args) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  rtl::faults::ArmFromEnvironment();
   const std::vector<std::string> args(argv + 1, argv + argc);
   try {
     if (Answered(args)) return 0;
@@ -33,6 +36,7 @@ int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
   QApplication::setApplicationName("quorlith3d");
   QApplication::setApplicationDisplayName(TFormSaver::kTitle);
+  x11::EndOnLostConnection();
 
   TInvocation invocation;
   try {

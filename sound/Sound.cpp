@@ -307,7 +307,12 @@ TSound3D::TSound3D(TCollection3D* collection, const std::string& name)
 }
 
 TSound3D::~TSound3D() {
-  FDevice->StopSound(this);
+  // A sound that cannot be stopped goes all the same: its buffer is released below, and a destructor
+  // has nobody to raise to.
+  try {
+    FDevice->StopSound(this);
+  } catch (const std::exception&) {
+  }
   FDevice->ForgetSound(this);
   ReleaseSamples();
   FBuffer->Owner().RemoveBuffer(FBuffer);

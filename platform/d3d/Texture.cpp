@@ -112,6 +112,8 @@ void Texture::SetPixels(std::span<const std::uint32_t> texels) {
   BuildLevels();
 }
 
+std::span<std::uint32_t> Texture::Pixels() { return {FStorage.data(), TexelCount(FWidth, FHeight)}; }
+
 void Texture::SetColorKey(bool enabled, std::uint32_t keyColor) {
   if (enabled == FColorKey && (keyColor & kRgbMask) == FKeyColor) return;
   FColorKey = enabled;

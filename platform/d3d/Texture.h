@@ -25,6 +25,10 @@ class Texture {
 
   // New texels of the same size: the levels are rebuilt and the version moves on.
   void SetPixels(std::span<const std::uint32_t> texels);
+  // The largest level, to be written in place (a picture converted straight into the texture, with
+  // no copy on the way); PixelsChanged then rebuilds the levels and moves the version on.
+  std::span<std::uint32_t> Pixels();
+  void PixelsChanged() { BuildLevels(); }
   // Decal transparency: texels whose colour (alpha ignored) equals keyColor are never drawn.
   void SetColorKey(bool enabled, std::uint32_t keyColor);
 

@@ -196,7 +196,13 @@ std::int32_t Surface::GetDC(d3d::ColorTarget* dc) {
   return DD_OK;
 }
 
-std::int32_t Surface::ReleaseDC() { return Unlock(); }
+// The context goes back even when the call reports a failure: text never leaves a surface locked.
+std::int32_t Surface::ReleaseDC() {
+  const std::int32_t fault = rtl::faults::Check("dd.Surface.ReleaseDC");
+  if (!FLocked) return DDERR_NOTLOCKED;
+  FLocked = false;
+  return fault;
+}
 
 std::uintptr_t Surface::PresentedWindow() const {
   if ((FDesc.caps & DDSCAPS_PRIMARYSURFACE) == 0 || !FClipper || CurrentPresenter() == nullptr) return 0;

@@ -35,8 +35,28 @@ Vector PanDirection(std::int32_t pan) {
 
 }  // namespace
 
-Buffer::Store::~Store() {
+Buffer::Store::~Store() { Detach(); }
+
+bool Buffer::Store::Attach() {
+  if (Name != 0) return true;
+  alGetError();
+  alGenBuffers(1, &Name);
+  if (alGetError() != AL_NO_ERROR) {
+    Name = 0;
+    return false;
+  }
+  Fill();
+  return true;
+}
+
+void Buffer::Store::Fill() const {
+  const auto whole = Bytes.size() / BlockAlign * BlockAlign;
+  alBufferData(Name, Format, Bytes.data(), static_cast<ALsizei>(whole), Rate);
+}
+
+void Buffer::Store::Detach() {
   if (Name != 0) alDeleteBuffers(1, &Name);
+  Name = 0;
 }
 
 Buffer::Buffer(Sound* sound, const BufferDesc& desc) : FSound(sound), FDesc(desc) {
@@ -47,32 +67,24 @@ Buffer::Buffer(Sound* sound, const BufferDesc& desc) : FSound(sound), FDesc(desc
 
 Buffer::~Buffer() {
   FSound->MakeCurrent();
-  if (FSource != 0) {
-    alSourceStop(FSource);
-    alSourcei(FSource, AL_BUFFER, 0);
-    alDeleteSources(1, &FSource);
-    std::erase(FStore->Users, this);
-  }
+  Detach();
+  if (FStore != nullptr) std::erase(FStore->Users, this);
   FStore.reset();
   std::erase(FSound->FBuffers, this);
 }
 
 Result Buffer::CreateSource(std::shared_ptr<Store> store) {
-  FSound->MakeCurrent();
-  alGetError();
   if (store == nullptr) {
     if (!ValidPcm(FFormat)) return kErrBadFormat;
     store = std::make_shared<Store>();
     store->Bytes.assign(FDesc.BufferBytes, 0);
     store->Format = AlFormatOf(FFormat);
     store->Rate = static_cast<ALsizei>(FFormat.SamplesPerSec);
-    alGenBuffers(1, &store->Name);
-    if (alGetError() != AL_NO_ERROR) return kErrOutOfMemory;
+    store->BlockAlign = FFormat.BlockAlign;
   }
-  alGenSources(1, &FSource);
-  if (alGetError() != AL_NO_ERROR) {
-    FSource = 0;
-    return kErrOutOfMemory;
+  if (FSound->HasDevice()) {
+    FSound->MakeCurrent();
+    if (!store->Attach() || !GenerateSource()) return kErrOutOfMemory;
   }
   FStore = std::move(store);
   FStore->Users.push_back(this);
@@ -80,20 +92,57 @@ Result Buffer::CreateSource(std::shared_ptr<Store> store) {
   return kOk;
 }
 
+void Buffer::Attach() {
+  if (Primary()) {
+    ApplyGain();
+    return;
+  }
+  if (FStore == nullptr || !FStore->Attach() || !GenerateSource()) return;  // no room: silent until the next device
+  alSourcei(FSource, AL_BUFFER, static_cast<ALint>(FStore->Name));
+  alSourcei(FSource, AL_LOOPING, FLooping ? AL_TRUE : AL_FALSE);
+  ApplyGain();
+  ApplySpatial();
+  if (FPlaying && FLooping) Start();
+}
+
+bool Buffer::GenerateSource() {
+  alGetError();
+  alGenSources(1, &FSource);
+  if (alGetError() == AL_NO_ERROR) return true;
+  FSource = 0;
+  return false;
+}
+
+void Buffer::Detach() {
+  if (FSource != 0) {
+    alSourceStop(FSource);
+    alSourcei(FSource, AL_BUFFER, 0);
+    alDeleteSources(1, &FSource);
+    FSource = 0;
+  }
+  if (FStore != nullptr && std::ranges::none_of(FStore->Users, [](const Buffer* b) { return b->FSource != 0; })) {
+    FStore->Detach();
+  }
+}
+
 bool Buffer::SourcePlaying() const {
-  if (FSource == 0) return FPlayingPrimary;
+  if (Primary()) return FPlayingPrimary;
+  if (FSource == 0) return FPlaying && FLooping;
   ALint state = AL_STOPPED;
   alGetSourcei(FSource, AL_SOURCE_STATE, &state);
   return state == AL_PLAYING;
 }
 
 void Buffer::Start() {
+  FPlaying = true;
+  if (FSource == 0) return;
   alSourcei(FSource, AL_BYTE_OFFSET, static_cast<ALint>(FCursor));
   FCursor = 0;
   alSourcePlay(FSource);
 }
 
 void Buffer::Halt() {
+  if (FSource == 0) return;
   alSourcePause(FSource);
   ALint offset = 0;
   alGetSourcei(FSource, AL_BYTE_OFFSET, &offset);
@@ -104,15 +153,17 @@ void Buffer::Halt() {
 // OpenAL refuses new data for a buffer that a source holds: every source sharing the samples lets
 // go of it for the upload and picks it up again, a playing one where it was.
 void Buffer::Upload() {
+  if (FStore->Name == 0) return;  // no device: the samples wait in the copy
   FSound->MakeCurrent();
   for (Buffer* user : FStore->Users) {
+    if (user->FSource == 0) continue;
     user->FResumeAfterUpload = user->SourcePlaying();
     if (user->FResumeAfterUpload) user->Halt();
     alSourcei(user->FSource, AL_BUFFER, 0);
   }
-  const auto whole = FStore->Bytes.size() / FFormat.BlockAlign * FFormat.BlockAlign;
-  alBufferData(FStore->Name, FStore->Format, FStore->Bytes.data(), static_cast<ALsizei>(whole), FStore->Rate);
+  FStore->Fill();
   for (Buffer* user : FStore->Users) {
+    if (user->FSource == 0) continue;
     alSourcei(user->FSource, AL_BUFFER, static_cast<ALint>(FStore->Name));
     if (user->FResumeAfterUpload) user->Start();
   }
@@ -121,18 +172,20 @@ void Buffer::Upload() {
 void Buffer::Lose() {
   FLost = true;
   FPlayingPrimary = false;
-  if (FSource == 0) return;
-  alSourceStop(FSource);
+  FPlaying = false;
+  if (Primary()) return;
+  if (FSource != 0) alSourceStop(FSource);
   FCursor = 0;
   std::fill(FStore->Bytes.begin(), FStore->Bytes.end(), std::uint8_t{0});
   Upload();
 }
 
 void Buffer::ApplyGain() const {
-  if (FSource == 0) {
-    alListenerf(AL_GAIN, mapping::Gain(FVolume));
+  if (Primary()) {
+    if (FSound->HasDevice()) alListenerf(AL_GAIN, mapping::Gain(FVolume));
     return;
   }
+  if (FSource == 0) return;
   alSourcef(FSource, AL_GAIN, mapping::Gain(FVolume));
   const float rate = static_cast<float>(FFormat.SamplesPerSec);
   alSourcef(FSource, AL_PITCH, FFrequency == kFrequencyOriginal ? 1.0f : static_cast<float>(FFrequency) / rate);
@@ -197,6 +250,7 @@ Result Buffer::SetFormat(const WaveFormat& format) {
 Result Buffer::GetStatus(std::uint32_t& status) {
   status = 0;
   if (const Result fault = rtl::faults::Check("ds.Buffer.GetStatus")) return fault;
+  FSound->KeepDevice();
   FSound->MakeCurrent();
   if (rtl::faults::Check("ds.Buffer.Lost") != 0) Lose();
   if (FLost) status |= kStatusBufferLost;
@@ -219,10 +273,10 @@ Result Buffer::GetCurrentPosition(std::uint32_t& play, std::uint32_t& write) con
 
 Result Buffer::SetCurrentPosition(std::uint32_t position) {
   if (const Result fault = rtl::faults::Check("ds.Buffer.SetCurrentPosition")) return fault;
-  if (FSource == 0) return kOk;  // the mix has no cursor to move
+  if (Primary()) return kOk;  // the mix has no cursor to move
   if (position >= FStore->Bytes.size()) return kErrInvalidParam;
   FSound->MakeCurrent();
-  if (SourcePlaying()) {
+  if (FSource != 0 && SourcePlaying()) {
     alSourcei(FSource, AL_BYTE_OFFSET, static_cast<ALint>(position));
   } else {
     FCursor = position;
@@ -235,7 +289,7 @@ Result Buffer::Lock(std::uint32_t offset, std::uint32_t bytes, std::uint8_t*& re
   region1 = region2 = nullptr;
   bytes1 = bytes2 = 0;
   if (const Result fault = rtl::faults::Check("ds.Buffer.Lock")) return fault;
-  if (FSource == 0) return kErrInvalidCall;
+  if (Primary()) return kErrInvalidCall;
   if (FLost) return kErrBufferLost;
   std::vector<std::uint8_t>& data = FStore->Bytes;
   if ((flags & kLockEntireBuffer) != 0) bytes = static_cast<std::uint32_t>(data.size());
@@ -250,7 +304,7 @@ Result Buffer::Lock(std::uint32_t offset, std::uint32_t bytes, std::uint8_t*& re
 Result Buffer::Unlock(const std::uint8_t* region1, std::uint32_t bytes1, const std::uint8_t* region2,
                       std::uint32_t bytes2) {
   if (const Result fault = rtl::faults::Check("ds.Buffer.Unlock")) return fault;
-  if (FSource == 0) return kErrInvalidCall;
+  if (Primary()) return kErrInvalidCall;
   const std::uint8_t* begin = FStore->Bytes.data();
   const std::uint8_t* end = begin + FStore->Bytes.size();
   const bool firstInside = region1 >= begin && region1 < end && bytes1 <= static_cast<std::size_t>(end - region1);
@@ -265,14 +319,15 @@ Result Buffer::Play(std::uint32_t reserved, std::uint32_t /*priority*/, std::uin
   if (reserved != 0) return kErrInvalidParam;
   if (FLost) return kErrBufferLost;
   FLooping = (flags & kPlayLooping) != 0;
-  if (FSource == 0) {
+  if (Primary()) {
     if (!FLooping) return kErrInvalidParam;  // the mix only ever runs looping
     FPlayingPrimary = true;
     return kOk;
   }
   FSound->MakeCurrent();
-  alSourcei(FSource, AL_LOOPING, FLooping ? AL_TRUE : AL_FALSE);
+  if (FSource != 0) alSourcei(FSource, AL_LOOPING, FLooping ? AL_TRUE : AL_FALSE);
   if (!SourcePlaying()) Start();
+  FPlaying = true;
   return kOk;
 }
 
@@ -281,6 +336,7 @@ Result Buffer::Stop() {
   FSound->MakeCurrent();
   if (FSource != 0 && SourcePlaying()) Halt();
   FPlayingPrimary = false;
+  FPlaying = false;
   return kOk;
 }
 

@@ -10,6 +10,10 @@
 // which the next status read reports and which leaves the samples undefined (zeroed) until they
 // are written again.
 //
+// Without an output device a buffer has no OpenAL objects: it keeps its samples and settings, a
+// looping buffer that plays goes on playing silently, and any other one ends at once. The device's
+// return gives them back (Attach).
+//
 // A buffer without 3D control plays at the listener, panned; with 3D control its source follows the
 // 3D parameters. Mono samples are spatialised, stereo samples play as they are.
 
@@ -74,15 +78,27 @@ class Buffer {
   // The samples and the OpenAL buffer that duplicates share.
   struct Store {
     ~Store();
+    // The OpenAL buffer, made and filled when there is none; false when OpenAL has no room.
+    bool Attach();
+    void Detach();
+    // Uploads the samples, whole frames only.
+    void Fill() const;
     std::vector<std::uint8_t> Bytes;
     ALuint Name = 0;
     ALenum Format = 0;
     ALsizei Rate = 0;
+    std::uint16_t BlockAlign = 1;
     std::vector<Buffer*> Users;
   };
 
   Buffer(Sound* sound, const BufferDesc& desc);
   Result CreateSource(std::shared_ptr<Store> store);
+  // The OpenAL objects on the sound's new device; a looping buffer that plays starts again.
+  void Attach();
+  // Lets go of the OpenAL objects before the device goes.
+  void Detach();
+  // A new OpenAL source; false when OpenAL has no room.
+  bool GenerateSource();
   bool Primary() const { return (FDesc.Flags & kCapsPrimaryBuffer) != 0; }
   bool HasControl(std::uint32_t control) const { return (FDesc.Flags & control) != 0; }
   // The fault armed for `call`, else kErrControlUnavail unless the buffer has `control`.
@@ -106,6 +122,7 @@ class Buffer {
   ALuint FSource = 0;
   std::uint32_t FCursor = 0;      // where the next start begins, while the source is not playing
   bool FPlayingPrimary = false;   // the primary buffer has no source to ask
+  bool FPlaying = false;          // played and not stopped: what a buffer without a source goes by
   bool FLooping = false;
   bool FLost = false;
   bool FResumeAfterUpload = false;

@@ -1,6 +1,10 @@
 #include "platform/ds/Sound.h"
 
 #include <AL/al.h>
+#include <AL/alext.h>
+
+#include <algorithm>
+#include <cstdlib>
 
 #include "platform/ds/Buffer.h"
 #include "platform/ds/Mapping.h"
@@ -21,31 +25,60 @@ constexpr std::uint32_t kLevelHighest = 4;
 Result DirectSoundCreate(const char* deviceName, std::unique_ptr<Sound>& sound) {
   sound.reset();
   if (const Result fault = rtl::faults::Check("ds.DirectSoundCreate")) return fault;
-  ALCdevice* device = alcOpenDevice(deviceName);
-  if (device == nullptr) return kErrNoDriver;
-  ALCcontext* context = alcCreateContext(device, kContextAttributes);
-  if (context == nullptr) {
-    alcCloseDevice(device);
-    return kErrNoDriver;
-  }
-  sound.reset(new Sound(device, context));
+  // OpenAL Soft reports every device it fails to open; a show that waits for one keeps trying, so
+  // its reports stay off unless the user asks for them.
+  setenv("ALSOFT_LOGLEVEL", "0", 0);
+  sound.reset(new Sound(deviceName != nullptr ? std::optional<std::string>(deviceName) : std::nullopt));
   return kOk;
 }
 
-Sound::Sound(ALCdevice* device, ALCcontext* context) : FDevice(device), FContext(context) {
+Sound::Sound(std::optional<std::string> deviceName) : FDeviceName(std::move(deviceName)) { OpenDevice(); }
+
+Sound::~Sound() { CloseDevice(); }
+
+void Sound::OpenDevice() {
+  FNextOpen = std::chrono::steady_clock::now() + std::chrono::milliseconds(FRetryMs);
+  FRetryMs = std::min(2 * FRetryMs, kRetryMaxMs);
+  FDevice = alcOpenDevice(FDeviceName ? FDeviceName->c_str() : nullptr);
+  if (FDevice == nullptr) return;
+  FContext = alcCreateContext(FDevice, kContextAttributes);
+  if (FContext == nullptr) {
+    alcCloseDevice(FDevice);
+    FDevice = nullptr;
+    return;
+  }
+  FRetryMs = kRetryMs;
   MakeCurrent();
   alDistanceModel(AL_INVERSE_DISTANCE_CLAMPED);
   ApplyListener();
+  for (Buffer* buffer : FBuffers) buffer->Attach();
 }
 
-Sound::~Sound() {
-  if (alcGetCurrentContext() == FContext) alcMakeContextCurrent(nullptr);
+void Sound::CloseDevice() {
+  if (FContext == nullptr) return;
+  MakeCurrent();
+  for (Buffer* buffer : FBuffers) buffer->Detach();
+  alcMakeContextCurrent(nullptr);
   alcDestroyContext(FContext);
   alcCloseDevice(FDevice);
+  FContext = nullptr;
+  FDevice = nullptr;
+  FRetryMs = kRetryMs;
+  FNextOpen = std::chrono::steady_clock::now() + std::chrono::milliseconds(FRetryMs);
+}
+
+void Sound::KeepDevice() {
+  if (FDevice != nullptr) {
+    ALCint connected = ALC_TRUE;
+    alcGetIntegerv(FDevice, ALC_CONNECTED, 1, &connected);
+    if (connected == ALC_FALSE) CloseDevice();
+    return;
+  }
+  if (std::chrono::steady_clock::now() >= FNextOpen) OpenDevice();
 }
 
 void Sound::MakeCurrent() const {
-  if (alcGetCurrentContext() != FContext) alcMakeContextCurrent(FContext);
+  if (FContext != nullptr && alcGetCurrentContext() != FContext) alcMakeContextCurrent(FContext);
 }
 
 Result Sound::SetCooperativeLevel(WindowHandle window, std::uint32_t level) {
@@ -93,6 +126,7 @@ Result Sound::Deliver(std::unique_ptr<Buffer> created, std::unique_ptr<Buffer>& 
 }
 
 void Sound::ApplyListener() {
+  if (FContext == nullptr) return;
   MakeCurrent();
   const ListenerParams& p = FListener;
   alListener3f(AL_POSITION, p.Position.x, p.Position.y, -p.Position.z);

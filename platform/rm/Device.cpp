@@ -64,11 +64,12 @@ std::int32_t Device::Bind(bool* hasDepth) {
   return D3DRM_OK;
 }
 
-void Device::Unbind() {
+std::int32_t Device::Unbind() {
   FDevice->Flush();
-  if (FDepth) FDepth->Unlock();
+  const std::int32_t depth = FDepth ? FDepth->Unlock() : D3DRM_OK;
   FDepth.Reset();
-  FTarget->Unlock();
+  const std::int32_t color = FTarget->Unlock();
+  return depth != D3DRM_OK ? depth : color;
 }
 
 }  // namespace rm

@@ -54,9 +54,10 @@ class Device : public Object {
   d3d::Device* GetDirect3DDevice() const { return FDevice.get(); }
   dd::Surface* Target() const { return FTarget.Get(); }
 
-  // Locks the target (and its depth buffer) and points the rasterizer at them; Unbind unlocks.
+  // Locks the target (and its depth buffer) and points the rasterizer at them; Unbind unlocks both
+  // and gives the first failure.
   std::int32_t Bind(bool* hasDepth);
-  void Unbind();
+  std::int32_t Unbind();
 
  private:
   std::unique_ptr<d3d::Device> FDevice;

@@ -112,19 +112,21 @@ bool Texture::IsValidImage(const Image& image) {
 
 Texture::Texture(const Image& image) : FImage(image) { Convert(); }
 
+// Later conversions (an animated texture changes its pixels every few frames) write straight into
+// the device texture: a frame allocates nothing.
 void Texture::Convert() {
-  std::vector<std::uint32_t> texels(static_cast<std::size_t>(FImage.width) * FImage.height);
+  if (FTexture == nullptr) {
+    const std::vector<std::uint32_t> blank(static_cast<std::size_t>(FImage.width) * FImage.height);
+    FTexture = std::make_unique<d3d::Texture>(FImage.width, FImage.height, blank);
+  }
+  const std::span<std::uint32_t> texels = FTexture->Pixels();
   if (FImage.rgb) {
     ConvertMasked(FImage, texels.data());
   } else {
     ConvertPalettised(FImage, texels.data());
   }
   FHasAlpha = std::any_of(texels.begin(), texels.end(), [](std::uint32_t t) { return (t >> 24) != 255; });
-  if (FTexture == nullptr) {
-    FTexture = std::make_unique<d3d::Texture>(FImage.width, FImage.height, texels);
-  } else {
-    FTexture->SetPixels(texels);
-  }
+  FTexture->PixelsChanged();
   ApplyColorKey();
 }
 

@@ -70,8 +70,7 @@ std::int32_t Viewport::Clear() {
   bool hasDepth = false;
   if (const auto code = FDevice->Bind(&hasDepth)) return code;
   device.Clear(FX, FY, FX + FWidth, FY + FHeight, FCamera->GetScene()->GetSceneBackground(), hasDepth);
-  FDevice->Unbind();
-  return D3DRM_OK;
+  return FDevice->Unbind();
 }
 
 std::int32_t Viewport::Render(Frame* frame) {
@@ -86,10 +85,13 @@ std::int32_t Viewport::Render(Frame* frame) {
   }
   const View view{FCamera->World(), FFront,  FBack,   FField, FProjection == Projection::Orthographic, FX, FY,
                   FWidth,           FHeight, hasDepth};
-  const std::int32_t result = FRenderer->Render(view, *FDevice, *frame);
-  device.EndScene();
-  FDevice->Unbind();
-  return result;
+  // Every step runs whatever failed before it; the first failure is the answer.
+  const std::int32_t rendered = FRenderer->Render(view, *FDevice, *frame);
+  const std::int32_t ended = device.EndScene();
+  const std::int32_t unbound = FDevice->Unbind();
+  for (const std::int32_t result : {rendered, ended, unbound})
+    if (result != D3DRM_OK) return result;
+  return D3DRM_OK;
 }
 
 std::int32_t Viewport::ForceUpdate(int left, int top, int right, int bottom) {

@@ -1,6 +1,8 @@
 #include "platform/rtl/Faults.h"
 
+#include <cstdlib>
 #include <map>
+#include <sstream>
 #include <string>
 
 namespace rtl::faults {
@@ -18,6 +20,11 @@ std::map<std::string, Fault, std::less<>>& Armed() {
   return armed;
 }
 
+bool gRecording = false;
+std::set<std::string, std::less<>> gRecorded;
+
+void UpdateAnyArmed() { detail::gAnyArmed = gRecording || !Armed().empty(); }
+
 }  // namespace
 
 namespace detail {
@@ -25,6 +32,7 @@ namespace detail {
 bool gAnyArmed = false;
 
 std::int32_t Take(std::string_view call) {
+  if (gRecording && !gRecorded.contains(call)) gRecorded.emplace(call);
   auto& armed = Armed();
   const auto found = armed.find(call);
   if (found == armed.end()) return 0;
@@ -36,7 +44,7 @@ std::int32_t Take(std::string_view call) {
   const std::int32_t code = fault.Code;
   if (--fault.Times <= 0) {
     armed.erase(found);
-    gAnyArmed = !armed.empty();
+    UpdateAnyArmed();
   }
   return code;
 }
@@ -51,7 +59,36 @@ void Arm(std::string_view call, std::int32_t code, int skip, int times) {
 
 void Reset() {
   Armed().clear();
-  detail::gAnyArmed = false;
+  UpdateAnyArmed();
+}
+
+bool Pending(std::string_view call) { return Armed().find(call) != Armed().end(); }
+
+void StartRecording() {
+  gRecorded.clear();
+  gRecording = true;
+  UpdateAnyArmed();
+}
+
+std::set<std::string, std::less<>> StopRecording() {
+  gRecording = false;
+  UpdateAnyArmed();
+  return std::move(gRecorded);
+}
+
+void ArmFromEnvironment() {
+  const char* text = std::getenv("Q3D_FAULTS");
+  if (text == nullptr) return;
+  std::istringstream entries(text);
+  for (std::string entry; std::getline(entries, entry, ',');) {
+    std::istringstream fields(entry);
+    std::string call, code, skip = "0", times = "1";
+    if (!std::getline(fields, call, ':') || !std::getline(fields, code, ':')) continue;
+    std::getline(fields, skip, ':');
+    std::getline(fields, times, ':');
+    Arm(call, static_cast<std::int32_t>(std::strtoll(code.c_str(), nullptr, 0)), std::atoi(skip.c_str()),
+        std::atoi(times.c_str()));
+  }
 }
 
 }  // namespace rtl::faults

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QPainter>
+#include <QProcess>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QWidget>
@@ -279,4 +280,26 @@ TEST_F(ShowTest, TheStandaloneShowCoversEveryScreen) {
   EXPECT_TRUE(EndsWithin1s(show));
   server.terminate();
   server.waitForFinished();
+}
+
+// A killed X server ends the show on it with one line and status 1: no crash, no core, nothing else
+// said. The server is the test's own, on a display number it picks itself.
+TEST_F(ShowTest, LosingTheDisplayEndsTheShowWithOneLine) {
+  QProcess server;
+  server.start("Xvfb", {"-displayfd", "1", "-screen", "0", "800x600x24", "-nolisten", "tcp"});
+  ASSERT_TRUE(server.waitForReadyRead(5000));
+  ShowProcess show(Folders);
+  show.Environment().insert("DISPLAY", ":" + QString(server.readAllStandardOutput()).trimmed());
+  show.Start({"/s"});
+  Pause(2000 * kSlowdown);
+  ASSERT_TRUE(show.Running()) << show.Errors().toStdString();
+  EXPECT_GT(show.CpuTicks(), 10) << "the show draws";
+  server.kill();
+  server.waitForFinished(2000);
+  ASSERT_TRUE(show.WaitEnded(3000 * kSlowdown));
+  EXPECT_FALSE(show.Crashed());
+  EXPECT_EQ(show.ExitCode(), 1);
+  QStringList lines = show.Errors().split('\n', Qt::SkipEmptyParts);
+  lines.removeIf([](const QString& line) { return line.startsWith("QStandardPaths:"); });
+  EXPECT_EQ(lines, QStringList{"quorlith3d: the connection to the X display was lost"}) << show.Errors().toStdString();
 }

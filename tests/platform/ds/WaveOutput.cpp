@@ -1,6 +1,9 @@
 #include "tests/platform/ds/WaveOutput.h"
 
+#include <sys/resource.h>
+
 #include <algorithm>
+#include <csignal>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
@@ -73,6 +76,25 @@ T Field(const std::vector<char>& bytes, std::size_t at) {
 }  // namespace
 
 void SetAudioDeviceAvailable(bool available) { gWaveSetup.SetAvailable(available); }
+
+void SetAudioOutputWritable(bool writable) {
+  static rlimit unlimited;
+  if (writable) {
+    setrlimit(RLIMIT_FSIZE, &unlimited);
+    std::signal(SIGXFSZ, SIG_DFL);
+    return;
+  }
+  std::signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails instead of ending the process
+  getrlimit(RLIMIT_FSIZE, &unlimited);
+  const rlimit limit{static_cast<rlim_t>(AudioOutputBytes()), unlimited.rlim_max};
+  setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+std::uintmax_t AudioOutputBytes() {
+  std::error_code missing;
+  const std::uintmax_t bytes = std::filesystem::file_size(gWaveSetup.File(), missing);
+  return missing ? 0 : bytes;
+}
 
 // RIFF chunks: the format chunk gives channels and rate, the data chunk the samples.
 Wave ReadWaveOutput() {

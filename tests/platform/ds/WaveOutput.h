@@ -38,6 +38,11 @@ struct Wave {
 
 // Makes the next output device that opens fail (its file cannot be created) or work again.
 void SetAudioDeviceAvailable(bool available);
+// Makes the open output device fail as it plays (its file may grow no more: a file size limit on
+// this process, which OpenAL Soft reports as a disconnected device), or lifts the limit again.
+void SetAudioOutputWritable(bool writable);
+// How many bytes the output device has written to its file so far.
+std::uintmax_t AudioOutputBytes();
 // Reads the file the last closed device wrote.
 Wave ReadWaveOutput();
 
