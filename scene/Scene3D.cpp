@@ -53,17 +53,20 @@ TObject3D* TScene3D::AddObject(TObject3D* object) {
   return object;
 }
 
+// The object's caches were read while it lay elsewhere (a map object is a scene of its own until
+// linked): every frame is placed anew from them, parents before children, so that a frame is
+// placed against a parent that already stands where it belongs. The animation time is applied to
+// the whole tree once the root is placed, before any item: a keyed item must stand on its
+// animation before the items below it are placed, or applying it later would carry them off.
 void TScene3D::PushPlacement(TObject3D& object) {
   TVisualFrame3D& root = object.Root();
-  root.WritePosition();
-  root.WriteOrientation();
+  root.PlaceInScene();
+  root.Animation().SetTime(root.Animation().Time());
   for (int i = 0; i < object.ItemCount(); ++i) {
     TItem3D& item = *object.GetItem(i);
-    item.WritePosition();
-    item.WriteOrientation();
+    item.PlaceInScene();
     if (auto* light = dynamic_cast<TLight3D*>(&item)) light->UpdateType();
   }
-  root.Animation().SetTime(root.Animation().Time());
 }
 
 TObject3D* TScene3D::AddObjectByName(const std::string& name) {
