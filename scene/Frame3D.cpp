@@ -133,7 +133,6 @@ void TFrame3D::PlaceInScene() {
   SendPosition();
   SendOrientation();
   FInvalid &= ~(kInvalidPosition | kInvalidOrientation);
-  if (FAnimation->KeyCount() > 0) FAnimation->SetTime(FAnimation->Time());
 }
 
 void TFrame3D::Apply() {

@@ -57,11 +57,10 @@ class TFrame3D : public TStructure3D, public TAnimatedFrame3D {
   // Nothing for a root frame, nor while the animation has keys (the animation moves the frame).
   void WritePosition();
   void WriteOrientation();
-  // Puts the frame where its caches say in the scene it now lies in, keys or not, for a frame that
-  // has just come into a scene: its caches were read in another one, and the platform frame of a
-  // keyed frame was never placed from them. A keyed frame then goes back onto its animation, which
-  // moves the channels it has keys for and keeps the others where the caches put them; the caches
-  // of a frame that the animation leaves alone are then exactly where it stands.
+  // Puts the frame where its caches say in the scene it now lies in, keys or not, and takes the
+  // caches as exact: for a frame that has just come into a scene, whose caches were read in another
+  // one. A keyed frame stands there as a frame loaded from a file does, until its animation's next
+  // time step moves it.
   void PlaceInScene();
 
   void SetVisible(bool visible);

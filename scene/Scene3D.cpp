@@ -54,14 +54,13 @@ TObject3D* TScene3D::AddObject(TObject3D* object) {
 }
 
 // The object's caches were read while it lay elsewhere (a map object is a scene of its own until
-// linked): every frame is placed anew from them, parents before children, so that a frame is
-// placed against a parent that already stands where it belongs. The animation time is applied to
-// the whole tree once the root is placed, before any item: a keyed item must stand on its
-// animation before the items below it are placed, or applying it later would carry them off.
+// linked): every frame is placed anew from them, keyed frames too, parents before children. The
+// animation time is not applied here: it would move keyed frames off the places the caches hold,
+// carry the items below them along and have them read back a little apart on every save, and sound
+// items read their place while their turn to be placed has not yet come. The next time step
+// applies it.
 void TScene3D::PushPlacement(TObject3D& object) {
-  TVisualFrame3D& root = object.Root();
-  root.PlaceInScene();
-  root.Animation().SetTime(root.Animation().Time());
+  object.Root().PlaceInScene();
   for (int i = 0; i < object.ItemCount(); ++i) {
     TItem3D& item = *object.GetItem(i);
     item.PlaceInScene();
