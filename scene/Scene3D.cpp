@@ -54,11 +54,10 @@ TObject3D* TScene3D::AddObject(TObject3D* object) {
 }
 
 // The object's caches were read while it lay elsewhere (a map object is a scene of its own until
-// linked): every frame is placed anew from them, keyed frames too, parents before children. The
-// animation time is not applied here: it would move keyed frames off the places the caches hold,
-// carry the items below them along and have them read back a little apart on every save, and sound
-// items read their place while their turn to be placed has not yet come. The next time step
-// applies it.
+// linked): every frame is placed anew from them, keyed frames too, parents before children, so that
+// each stands where its caches say. Applying the animation time here would move keyed frames off
+// those places and carry the items below them along, to be read back elsewhere at the next save;
+// the next time step applies it.
 void TScene3D::PushPlacement(TObject3D& object) {
   object.Root().PlaceInScene();
   for (int i = 0; i < object.ItemCount(); ++i) {
