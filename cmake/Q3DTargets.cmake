@@ -16,8 +16,9 @@ if(Q3D_FUZZ)
   if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
     message(FATAL_ERROR "Q3D_FUZZ needs clang: configure with -DCMAKE_CXX_COMPILER=clang++")
   endif()
-  target_compile_options(q3d_options INTERFACE -fsanitize=fuzzer-no-link,address -fno-omit-frame-pointer)
-  target_link_options(q3d_options INTERFACE -fsanitize=address)
+  target_compile_options(q3d_options INTERFACE -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer
+                                               -fno-sanitize-recover=undefined)
+  target_link_options(q3d_options INTERFACE -fsanitize=address,undefined)
 endif()
 
 # q3d_layer_library(<name> <folder> [DEPS ...]): one static library from every .cpp of a folder

@@ -107,19 +107,32 @@ void TFrame3D::ReadOrientation() {
 bool TFrame3D::WritesTransform() const { return FParent != nullptr && FAnimation->KeyCount() == 0; }
 
 void TFrame3D::WritePosition() {
-  if (!WritesTransform()) return;
+  if (WritesTransform()) SendPosition();
+}
+
+void TFrame3D::WriteOrientation() {
+  if (WritesTransform()) SendOrientation();
+}
+
+void TFrame3D::SendPosition() {
   const TVector3D& p = FPosition;
   CheckResult(FDXFrame->SetPosition(GetScene(), SnapValue(p.X()), SnapValue(p.Y()), SnapValue(p.Z())),
               "Frame3D error: Set position failed");
 }
 
-void TFrame3D::WriteOrientation() {
-  if (!WritesTransform()) return;
+void TFrame3D::SendOrientation() {
   const TVector3D& d = FOrientation.Direction;
   const TVector3D& u = FOrientation.Up;
   CheckResult(FDXFrame->SetOrientation(GetScene(), SnapValue(d.X()), SnapValue(d.Y()), SnapValue(d.Z()),
                                        SnapValue(u.X()), SnapValue(u.Y()), SnapValue(u.Z())),
               "Frame3D error: Set Orientation failed");
+}
+
+void TFrame3D::PlaceInScene() {
+  if (FParent == nullptr) return;
+  SendPosition();
+  SendOrientation();
+  FInvalid &= ~(kInvalidPosition | kInvalidOrientation);
 }
 
 void TFrame3D::Apply() {

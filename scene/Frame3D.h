@@ -57,6 +57,11 @@ class TFrame3D : public TStructure3D, public TAnimatedFrame3D {
   // Nothing for a root frame, nor while the animation has keys (the animation moves the frame).
   void WritePosition();
   void WriteOrientation();
+  // Puts the frame where its caches say in the scene it now lies in, keys or not, and takes the
+  // caches as exact: for a frame that has just come into a scene, whose caches were read in another
+  // one. A keyed frame stands there as a frame loaded from a file does, until its animation's next
+  // time step moves it.
+  void PlaceInScene();
 
   void SetVisible(bool visible);
   // Hidden stays hidden: the frame is clipped when asked to be or when it is not visible.
@@ -96,6 +101,8 @@ class TFrame3D : public TStructure3D, public TAnimatedFrame3D {
   void OrientationChanged(TElement3D* sender);
   // The platform frame takes its transform from the caches: attached, and no animation keys.
   bool WritesTransform() const;
+  void SendPosition();
+  void SendOrientation();
   void ApplyClipping(bool clipped);
   void RemoveChild(TFrame3D& child);
   // Cuts the link to the parent without raising: for the destructor, which cannot report.

@@ -53,17 +53,18 @@ TObject3D* TScene3D::AddObject(TObject3D* object) {
   return object;
 }
 
+// The object's caches were read while it lay elsewhere (a map object is a scene of its own until
+// linked): every frame is placed anew from them, keyed frames too, parents before children, so that
+// each stands where its caches say. Applying the animation time here would move keyed frames off
+// those places and carry the items below them along, to be read back elsewhere at the next save;
+// the next time step applies it.
 void TScene3D::PushPlacement(TObject3D& object) {
-  TVisualFrame3D& root = object.Root();
-  root.WritePosition();
-  root.WriteOrientation();
+  object.Root().PlaceInScene();
   for (int i = 0; i < object.ItemCount(); ++i) {
     TItem3D& item = *object.GetItem(i);
-    item.WritePosition();
-    item.WriteOrientation();
+    item.PlaceInScene();
     if (auto* light = dynamic_cast<TLight3D*>(&item)) light->UpdateType();
   }
-  root.Animation().SetTime(root.Animation().Time());
 }
 
 TObject3D* TScene3D::AddObjectByName(const std::string& name) {

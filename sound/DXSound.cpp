@@ -12,8 +12,9 @@ namespace {
 // What a primary buffer keeps of its flags when it is created.
 constexpr std::uint32_t kPrimaryFlagsMask = ds::kCapsPrimaryBuffer | ds::kCapsCtrl3D | ds::kCapsCtrlVolume;
 
+// In 32-bit unsigned arithmetic: the two 16-bit fields of a damaged file multiply past an int.
 void ComputeBlockAlign(ds::WaveFormat& format) {
-  format.BlockAlign = static_cast<std::uint16_t>(format.Channels * format.BitsPerSample / 8);
+  format.BlockAlign = static_cast<std::uint16_t>(std::uint32_t{format.Channels} * format.BitsPerSample / 8);
   format.AvgBytesPerSec = format.BlockAlign * format.SamplesPerSec;
 }
 

@@ -47,14 +47,17 @@ bool Decode(std::FILE* file, ErrorManager& errors, QImage& image) {
   jpeg_create_decompress(&info);
   jpeg_stdio_src(&info, file);
   jpeg_read_header(&info, TRUE);
-  // Written in the byte order of QImage's 32-bit pixels; grey pictures are expanded to it too.
-  info.out_color_space = std::endian::native == std::endian::little ? JCS_EXT_BGRX : JCS_EXT_XRGB;
-  jpeg_start_decompress(&info);
-  if (std::uint64_t(info.output_width) * info.output_height <= kMaxPixels)
+  // The size is checked before decoding starts: the decoder of a progressive picture allocates room
+  // for the whole picture there, and a header of a few bytes may claim gigabytes.
+  if (std::uint64_t(info.image_width) * info.image_height <= kMaxPixels) {
+    // Written in the byte order of QImage's 32-bit pixels; grey pictures are expanded to it too.
+    info.out_color_space = std::endian::native == std::endian::little ? JCS_EXT_BGRX : JCS_EXT_XRGB;
+    jpeg_start_decompress(&info);
     image = QImage(int(info.output_width), int(info.output_height), QImage::Format_RGB32);
+  }
   if (image.isNull()) {
-    std::snprintf(errors.message, sizeof errors.message, "the picture is too large (%ux%u)", info.output_width,
-                  info.output_height);
+    std::snprintf(errors.message, sizeof errors.message, "the picture is too large (%ux%u)", info.image_width,
+                  info.image_height);
     jpeg_destroy_decompress(&info);
     return false;
   }

@@ -273,7 +273,7 @@ TEST_F(MapTest, LightsOfPlacedObjectsLightTheirSceneOrTheWholeWorld) {
   EXPECT_EQ(modelLight.DXLight()->EnableFrame(), modelLight.DXFrame());
 }
 
-TEST_F(MapTest, AddingAnObjectPushesItsPlacementAndAnimationTime) {
+TEST_F(MapTest, AddingAnObjectPushesItsPlacementAndTheNextTimeStepItsAnimation) {
   TScene3D& scene = AddScene("Valley");
   TObject3D& object = AddObject(Map.Objects(), "Thing", &Rock);
   TItem3D& shape = *object.GetItem(0);
@@ -283,12 +283,16 @@ TEST_F(MapTest, AddingAnObjectPushesItsPlacementAndAnimationTime) {
   // The caches hold scene coordinates: they are pushed as they are, relative to the new scene.
   ExpectVector(PlatformPosition(object.Root()), 100, 0, 0);
   ExpectVector(PlatformPosition(shape), 0, 10, 0);
-  // With keys, the animation's time decides where the item is.
+  // A keyed item is placed from its caches too, as loading places it; the next time step moves it
+  // where its animation says.
   auto& key = static_cast<TFrameKey3D&>(*shape.Animation().AddKey());
   key.SetUsePosition(true);
   key.KeyPosition.SetXYZ(0, 50, 0);
   scene.RemoveObject(&object);
+  shape.GetPosition().SetXYZ(0, 20, 0);
   scene.AddObject(&object);
+  ExpectVector(PlatformPosition(shape), 0, 20, 0);
+  object.Root().Animation().SetTime(0);
   ExpectVector(PlatformPosition(shape), 100, 50, 0);
 }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <random>
 #include <string>
@@ -9,9 +10,9 @@
 
 #include "platform/rtl/Cast.h"
 #include "platform/rtl/FileStream.h"
-#include "scene/Shape3D.h"
 #include "tests/scene/FrameTest.h"
 #include "tests/scene/TestWorld.h"
+#include "tests/scene/WorldGenerator.h"
 #include "tests/support/Raises.h"
 #include "tests/support/StreamBytes.h"
 
@@ -23,6 +24,11 @@ std::vector<std::uint8_t> SavedWorld(TWorld3D& world) {
   rtl::TMemoryStream stream;
   world.SaveToStream(stream);
   return stream.Bytes();
+}
+
+// Where two saved worlds part.
+std::size_t FirstDifference(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b) {
+  return static_cast<std::size_t>(std::ranges::mismatch(a, b).in1 - a.begin());
 }
 
 // Class names of a frame's subtree, depth first, each after its depth.
@@ -149,45 +155,29 @@ TEST_F(WorldTest, FlippedBytesNeverCrashOrExhaustMemory) {
   EXPECT_GT(failures, 0) << "some damage must be noticed";
 }
 
-}  // namespace
-
-// Items under items of a map object that lies, turned and moved, in a scene: a world saved after
-// loading loads back to the same world, however often it goes round.
-TEST_F(WorldTest, NestedItemsOfAPlacedLinkedObjectStayPutThroughRepeatedSaves) {
-  TWorld3D world(&Device);
-  BuildTestWorld(world);
-  auto& nest = rtl::CheckedCast<TModel3D>(*world.Models().Add("Nest"));
-  auto& base = rtl::CheckedCast<TShape3D>(*nest.CreateItem("TShape3D"));
-  base.SetParent(&nest.Root());
-  base.SetVisual(rtl::CheckedCast<TMesh3D>(world.Meshes().ItemByName("Rock")));
-  base.GetPosition().SetXYZ(0, 50, 0);
-  auto& top = rtl::CheckedCast<TShape3D>(*nest.CreateItem("TShape3D"));
-  top.SetParent(&base);
-  top.SetVisual(rtl::CheckedCast<TMesh3D>(world.Meshes().ItemByName("Rock")));
-  top.GetPosition().SetXYZ(10, 20, 0);
-  auto& object = rtl::CheckedCast<TObject3D>(*world.Map().Objects().Add("Nest1"));
-  object.SetModel(&nest);
-  auto& hill = rtl::CheckedCast<TScene3D>(*world.Map().Scenes().ItemByName("Hill"));
-  hill.Root().GetPosition().SetXYZ(-40, 5, 70);
-  object.Root().GetPosition().SetXYZ(300, 0, -200);
-  object.Root().GetOrientation().SetOrientation(1, 0, 0, 0, 1, 0);
-  hill.AddObject(&object);
-
-  std::vector<std::uint8_t> bytes = SavedWorld(world);
-  std::vector<rm::Vector> places;
-  for (int round = 0; round < 3; ++round) {
+// Generated worlds, with items under items of objects that lie moved, turned and keyed in scenes
+// that are moved and turned: a world saved after loading loads back to the same world, byte for
+// byte, however often it goes round. The first save may differ from the world built in memory
+// (there the animations were never applied, and transparent colours come from the pictures).
+TEST_F(WorldTest, GeneratedWorldsSavedAfterLoadingLoadBackToTheSameBytes) {
+  auto cycle = [&](const std::vector<std::uint8_t>& bytes) {
     TWorld3D loaded(&Device);
     loaded.Textures().KeepSource = true;
     auto stream = StreamOf(bytes);
     loaded.LoadFromStream(stream);
-    TObject3D* placed = loaded.Map().FindObject("Nest1");
-    const TFrame3D& nested = *placed->Root().GetChild(0)->GetChild(0);
-    places.push_back(PlatformPosition(nested));
-    const auto saved = SavedWorld(loaded);
-    if (round > 0) {
-      EXPECT_EQ(saved, bytes) << "round " << round;
-    }
-    bytes = saved;
+    EXPECT_EQ(stream.Remaining(), 0);
+    return SavedWorld(loaded);
+  };
+  for (unsigned seed = 1; seed <= 16; ++seed) {
+    TWorld3D world(&Device);
+    BuildTestWorld(world);
+    AddGeneratedObjects(world, seed);
+    const auto first = cycle(SavedWorld(world));
+    const auto second = cycle(first);
+    EXPECT_TRUE(second == first) << "seed " << seed << ": apart from byte " << FirstDifference(second, first);
+    const auto third = cycle(second);
+    EXPECT_TRUE(third == first) << "seed " << seed << ": apart from byte " << FirstDifference(third, first);
   }
-  for (const rm::Vector& place : places) ExpectVector(place, places[0].x, places[0].y, places[0].z);
 }
+
+}  // namespace

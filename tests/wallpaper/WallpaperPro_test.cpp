@@ -281,6 +281,16 @@ TEST_F(WallpaperTest, BadPicturesRaiseAndLeaveTheInstalledBitmapAsItWas) {
             "Cannot read the picture " + jpeg + ": Not a JPEG file: starts with 0x6e 0x6f");
   EXPECT_EQ(DataFiles(), QStringList{"picture.bmp"});
   EXPECT_EQ(Bytes(DataFolder() + "picture.bmp"), installed);
+  // A progressive picture whose header, a few bytes, claims 46080 x 64265 pixels: refused before its
+  // decoder allocates room for them all.
+  ASSERT_TRUE(damaged.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  damaged.write(QByteArray::fromBase64(
+      "/9j/4AAQSkZJKkYAAQEAAAEAAQAA/9sAQwADAgICAgIDAgICAwMDAwQGBAQEBAQIBgYFBgkICgoJCAkJCgwPDAoPDgsJCQ0RDQ4PEBAREAoM"
+      "EhMSEBMPEBAW/8IACwj7CbQAAQERAP/EABUAAQEAAAAAAAAAAAAAAAAAAAAG/////////9oACAEBAAA/Pnwf/9k="));
+  damaged.close();
+  EXPECT_EQ(MessageOf([&] { wallpaper.PrepareFile(jpeg, jpeg, true); }),
+            "Cannot read the picture " + jpeg + ": the picture is too large (46080x64265)");
+  EXPECT_EQ(Bytes(DataFolder() + "picture.bmp"), installed);
 
   // The disk fills while the screen-sized bitmap is written.
   const std::string good = WritePicture(Quarters({64, 48}), "picture.jpg", "JPG");
