@@ -13,14 +13,18 @@ constexpr int kEndMs = 500;
 
 }  // namespace
 
-TShowChild::TShowChild(std::uintptr_t window) : FWindow(window) {
+TShowChild::TShowChild(std::uintptr_t window) {
   FProcess.setProgram(QCoreApplication::applicationFilePath());
-  FProcess.setArguments({"--window-id", QString::number(FWindow), "--lock-child"});
+  FProcess.setArguments({"--window-id", QString::number(window), "--lock-child"});
   FProcess.setProcessChannelMode(QProcess::ForwardedErrorChannel);
   connect(&FProcess, &QProcess::readyReadStandardOutput, this, [this] {
     FProcess.readAllStandardOutput();
     FReported = true;
     FSinceReport.restart();
+  });
+  // A show started again while the prompt is up stands still like the one before it.
+  connect(&FProcess, &QProcess::started, this, [this] {
+    if (FPaused) Send("pause");
   });
   connect(&FProcess, &QProcess::finished, this, &TShowChild::Ended);
   connect(&FProcess, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
@@ -47,7 +51,6 @@ void TShowChild::Start() {
   FSinceReport.start();
   FSinceStart.start();
   FProcess.start();
-  if (FPaused) Send("pause");
 }
 
 void TShowChild::Pause() {

@@ -42,7 +42,6 @@ class TShowChild : public QObject {
   void Ended(int status, QProcess::ExitStatus how);
   void Send(const char* command);
 
-  std::uintptr_t FWindow;
   QProcess FProcess;
   QTimer FWatchdog;
   QElapsedTimer FSinceReport;  // since the last report, or since the start before the first

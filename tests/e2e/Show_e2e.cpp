@@ -27,6 +27,15 @@ class ShowTest : public testing::Test {
     const QImage picture = WaitForPicture(32, 5000);
     ASSERT_GE(ColourCount(picture), 32) << "the world is on the screen within 5 s";
   }
+  // A standalone show that cannot start: its message box, and status 1 once the user has read it.
+  static void ExpectMessageThenStatus1(ShowProcess& show, const char* message) {
+    show.Start({"/s"});
+    Pause(2000);
+    EXPECT_TRUE(show.Errors().contains(message)) << show.Errors().toStdString();
+    XDoTool({"key", "Return"});
+    ASSERT_TRUE(show.WaitEnded(2000));
+    EXPECT_EQ(show.ExitCode(), 1);
+  }
   // Whether input ends the show within a second, with status 0.
   static bool EndsWithin1s(ShowProcess& show) { return show.WaitEnded(1000 * kSlowdown) && show.ExitCode() == 0; }
 
@@ -199,12 +208,7 @@ TEST_F(ShowTest, WithoutAWorkingPasswordCheckTheScreenIsNotLocked) {
   QTemporaryDir noServices;
   ShowProcess show(Folders);
   UsePasswordThrough(show, noServices.path());
-  show.Start({"/s"});
-  Pause(2000);
-  EXPECT_TRUE(show.Errors().contains("The screen cannot be locked")) << show.Errors().toStdString();
-  XDoTool({"key", "Return"});
-  ASSERT_TRUE(show.WaitEnded(2000));
-  EXPECT_EQ(show.ExitCode(), 1);
+  ExpectMessageThenStatus1(show, "The screen cannot be locked");
 }
 
 // The saver's password is the login password: there is nothing to change, and the program says so.
@@ -220,12 +224,7 @@ TEST_F(ShowTest, ChangingThePasswordEndsAtOnceWithOneLine) {
 TEST_F(ShowTest, AMissingWorldIsAMessageAndAFailingStatus) {
   QFile::remove(Folders.WorldFile());
   ShowProcess show(Folders);
-  show.Start({"/s"});
-  Pause(2000);
-  EXPECT_TRUE(show.Errors().contains("Cannot open file")) << show.Errors().toStdString();
-  XDoTool({"key", "Return"});
-  ASSERT_TRUE(show.WaitEnded(2000));
-  EXPECT_EQ(show.ExitCode(), 1);
+  ExpectMessageThenStatus1(show, "Cannot open file");
 }
 
 // The wallpaper switch installs the product picture and ends; nothing of the show starts.
